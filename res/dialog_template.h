@@ -21,7 +21,7 @@ enum ControlStyle : uint32_t {
     kVerticalScroll = 1u << 6,
 };
 
-// Which part of the dialog a control belongs to; -1 for none.
+// Which part of the dialog a control belongs to.
 enum class DialogSection : int { Time = 0, Audio = 1, Video = 2, Size = 3, Results = 4 };
 
 struct DialogRect {
