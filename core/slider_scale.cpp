@@ -14,9 +14,13 @@ int ClampToRange(int64_t v, const SliderRange& range) {
 
 }  // namespace
 
-int TimeSliderPosition(int64_t totalSeconds) { return ClampToRange(totalSeconds, kTimeSliderRange); }
+int TimeSliderPosition(int64_t totalSeconds) {
+    return ClampToRange(totalSeconds, kTimeSliderRange);
+}
 
-int VideoSliderPosition(int64_t videoRate) { return ClampToRange(videoRate, kVideoSliderRange); }
+int VideoSliderPosition(int64_t videoRate) {
+    return ClampToRange(videoRate, kVideoSliderRange);
+}
 
 int AudioSliderPosition(int64_t audioRate) {
     if (audioRate > kAudioSteps.back()) return kAudioSliderRange.maximum;
@@ -24,7 +28,8 @@ int AudioSliderPosition(int64_t audioRate) {
     // cannot wrap in the distance sums below.
     if (audioRate <= kAudioSteps.front()) return kAudioSliderRange.minimum;
     int i = 1;
-    while (audioRate > kAudioSteps[i]) ++i;
+    while (audioRate > kAudioSteps[i])
+        ++i;
     // Nearest step; a tie goes to the higher one.
     return (audioRate - kAudioSteps[i - 1]) < (kAudioSteps[i] - audioRate) ? i - 1 : i;
 }
@@ -33,8 +38,9 @@ int SizeSliderPosition(int64_t sizeBytes, int64_t headerBytes) {
     const int64_t k = wrap::Low32(sizeBytes >> 10);
     if (k > kSizeSliderRange.maximum) return kSizeSliderRange.maximum;
     const int64_t headerK = headerBytes >> 10;
-    if (k < headerK) return ClampToRange(headerK, kSizeSliderRange);
-    return static_cast<int>(k);
+    // Below the slider's first position (no header, or a negative one) the
+    // thumb stays at the left end.
+    return ClampToRange(k < headerK ? headerK : k, kSizeSliderRange);
 }
 
 int64_t AudioRateAtPosition(int position) {
@@ -42,4 +48,6 @@ int64_t AudioRateAtPosition(int position) {
     return kAudioSteps[i];
 }
 
-int64_t SizeBytesAtPosition(int position) { return static_cast<int64_t>(position) * 1024; }
+int64_t SizeBytesAtPosition(int position) {
+    return static_cast<int64_t>(position) * 1024;
+}
