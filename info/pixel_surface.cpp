@@ -54,8 +54,9 @@ int32_t PixelSurface::ComputePitch(int64_t alignBits) {
     if (width < 0 || height < 0 || bitsPerPixel < 0) return 0;
     const int64_t bits = int64_t{width} * bitsPerPixel;
     const int64_t rowPitch = (bits + alignBits - 1) / alignBits * (alignBits / 8);
+    if (rowPitch > kMax32) return 0;
     const int64_t size = int64_t{height} * rowPitch;
-    if (size > kMax32 || rowPitch > kMax32) return 0;
+    if (size > kMax32) return 0;
     pitch = static_cast<int32_t>(rowPitch);
     rowPadding = static_cast<int32_t>(rowPitch - (bits + 7) / 8);
     byteSize = static_cast<int32_t>(size);
