@@ -17,7 +17,7 @@ enum ControlStyle : uint32_t {
     kAlignRight = 1u << 2,
     kBorder = 1u << 3,
     kTabStop = 1u << 4,
-    kTickMarks = 1u << 5,     // trackbar with automatic tick marks
+    kTickMarks = 1u << 5,  // trackbar with automatic tick marks
     kVerticalScroll = 1u << 6,
 };
 
@@ -33,10 +33,10 @@ struct DialogControl {
     ControlClass cls;
     uint32_t style;
     DialogRect rect;
-    const char* text;            // UTF-8; nullptr for none
+    const char* text;  // UTF-8; nullptr for none
     DialogSection section;
-    bool extended;               // hidden while its section is collapsed
-    const char* accessibleName;  // distinct name for assistive technology
+    bool extended;                       // hidden while its section is collapsed
+    const char* accessibleName;          // distinct name for assistive technology
     std::span<const char* const> items;  // initial list entries of a combo box
 };
 
