@@ -25,8 +25,8 @@ constexpr std::string_view kRootName = "HKEY_CURRENT_USER";
 constexpr std::size_t kMaxNameLength = 16383;  // the registry's limit for value names
 constexpr std::size_t kMaxKeyNameLength = 255;
 
-testing::SysCallHook& Hook() {
-    static testing::SysCallHook hook;
+SysCallHook& Hook() {
+    static SysCallHook hook;
     return hook;
 }
 
@@ -542,10 +542,8 @@ RegResult FileRegistry::Commit(const Session& session) {
     });
 }
 
-namespace testing {
-void SetSysCallHook(SysCallHook hook) {
+void SetSysCallHookForTesting(SysCallHook hook) {
     Hook() = std::move(hook);
 }
-}  // namespace testing
 
 }  // namespace settings

@@ -91,12 +91,11 @@ LoadedRegFile LoadRegFile(const std::string& path);
 // there is no file) and changes it.
 RegResult SaveRegFile(const std::string& path, const std::function<void(RegFile&)>& modify);
 
-namespace testing {
-// Called with a short name before each system call that loading or saving
-// makes. Returning an errno value makes that call fail with it instead of
-// being made; the hook may also end the process to simulate a crash there.
+// For tests: called with a short name before each system call that loading
+// or saving makes. Returning an errno value makes that call fail with it
+// instead of being made; the hook may also end the process to simulate a
+// crash there. An empty hook switches it off.
 using SysCallHook = std::function<int(const char* call)>;
-void SetSysCallHook(SysCallHook hook);
-}  // namespace testing
+void SetSysCallHookForTesting(SysCallHook hook);
 
 }  // namespace settings

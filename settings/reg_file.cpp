@@ -236,7 +236,8 @@ public:
                     r_.file.version5 = true;
                     continue;
                 }
-                Error("missing header");  // still read what follows
+                Error("missing header");  // still read the keys and values that follow
+                if (line.front() != '[' && line.front() != '"' && line.front() != '@') continue;
             }
             if (line.front() == '[') {
                 Section(line);
