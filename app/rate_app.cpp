@@ -1,0 +1,25 @@
+#include "app/rate_app.h"
+
+#include <QApplication>
+#include <QSessionManager>
+#include <memory>
+
+#include "mainwnd/rate_dlg.h"
+
+int CRateApp::InitInstance() {
+    auto dlg = std::make_unique<CRateDlg>();
+    if (!dlg->Create()) return 1;
+    dlg->show();
+    m_pMainWnd = dlg.get();
+
+    // The end of the desktop session ends the loop like the quit request.
+    QObject::connect(&m_app, &QGuiApplication::commitDataRequest, &m_app,
+                     [](QSessionManager&) { QCoreApplication::exit(0); });
+    m_app.setQuitOnLastWindowClosed(false);
+    QApplication::exec();
+
+    if (dlg->Model().saveOnExit != 0) dlg->WriteSettings();
+    m_pMainWnd = nullptr;
+    dlg.reset();
+    return 0;
+}

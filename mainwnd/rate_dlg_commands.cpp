@@ -1,0 +1,91 @@
+// Commands: menu items, the close box, the section toggle buttons and the
+// focus loss of edit fields.
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "mainwnd/rate_dlg.h"
+#include "res/resource_ids.h"
+
+namespace {
+
+// Ends the main loop the way a posted quit message does: after the command
+// and everything queued before it have been handled. Unlike the toolkit's
+// quit, it closes no window on the way.
+void PostQuit() {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+}  // namespace
+
+void CRateDlg::ToggleFlag(int32_t& flag) {
+    flag = (flag == 0) ? 1 : 0;
+}
+
+void CRateDlg::CheckMenuItem(int id, bool checked) {
+    QAction* action = MenuAction(id);
+    if (!action) return;
+    // Only a checked item shows a mark; an unchecked one looks plain.
+    action->setCheckable(checked);
+    action->setChecked(checked);
+}
+
+// Replaces the item at `position` of pop-up `popup` by a string item.
+void CRateDlg::SetMenuItemByPosition(int popup, int position, int id, const char* text) {
+    QMenu* menu = MenuPopup(popup);
+    if (!menu) return;
+    const QList<QAction*> items = menu->actions();
+    if (position < 0 || position >= items.size()) return;
+    QAction* action = items[position];
+    action->setText(QString::fromUtf8(text));
+    action->setData(id);
+}
+
+bool CRateDlg::OnCommand(uint32_t wParam, intptr_t) {
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    const int code = static_cast<int>(wParam >> 16);
+    switch (id) {
+        case res::kCmdCancel:
+        case res::kCmdExit:
+            PostQuit();
+            break;
+        case res::kEditHours:
+        case res::kEditMinutes:
+        case res::kEditSeconds:
+            if (code == kEditKillFocus) ShowTime();
+            break;
+        case res::kEditAudio:
+            if (code == kEditKillFocus) ShowNumber(m_editAudio, m_model.audioRate, nullptr, false);
+            break;
+        case res::kEditVideo:
+            if (code == kEditKillFocus) ShowNumber(m_editVideo, m_model.videoRate, nullptr, false);
+            break;
+        case res::kCmdStatusBar:
+            ToggleFlag(m_model.statusShown);
+            ShowStatusBar(m_model.statusShown != 0);
+            break;
+        case res::kCmdToolTips:
+            ToggleFlag(m_model.tooltipsShown);
+            ActivateToolTips(m_model.tooltipsShown != 0);
+            break;
+        case res::kCmdAutoCalculate:
+            ToggleFlag(m_model.autoCalculate);
+            CheckMenuItem(res::kCmdAutoCalculate, m_model.autoCalculate != 0);
+            if (m_model.autoCalculate == 1) RefreshAll();
+            break;
+        case res::kCmdAutoRange:
+            ToggleFlag(m_model.autoRange);
+            CheckMenuItem(res::kCmdAutoRange, m_model.autoRange != 0);
+            if (m_model.autoRange == 1) RefreshAll();
+            break;
+        case res::kCmdRecalculate:
+            RecalculateAll();
+            break;
+        default:
+            break;
+    }
+    return true;
+}

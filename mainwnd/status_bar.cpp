@@ -1,0 +1,79 @@
+#include "mainwnd/status_bar.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
+
+StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("ctl501"));
+    setAccessibleName(QStringLiteral("Statusleiste"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void StatusBar::SetParts(const std::array<int, kParts>& rightEdges) {
+    for (int i = 0; i < kParts; ++i)
+        m_parts[i].rightEdge = rightEdges[i];
+    update();
+}
+
+void StatusBar::SetText(int part, const QString& text, bool border) {
+    if (part < 0 || part >= kParts) return;
+    m_parts[part].text = text;
+    m_parts[part].border = border;
+    setAccessibleDescription(m_parts[1].text + QLatin1Char(' ') + m_parts[0].text);
+    update();
+}
+
+void StatusBar::SetIcon(int part, const QIcon& icon, int iconId) {
+    if (part < 0 || part >= kParts) return;
+    m_parts[part].icon = icon;
+    m_parts[part].iconId = iconId;
+    update();
+}
+
+QString StatusBar::Text(int part) const {
+    return (part >= 0 && part < kParts) ? m_parts[part].text : QString();
+}
+
+int StatusBar::IconId(int part) const {
+    return (part >= 0 && part < kParts) ? m_parts[part].iconId : 0;
+}
+
+QRect StatusBar::PartRect(int part) const {
+    const int left = part == 0 ? 0 : m_parts[part - 1].rightEdge;
+    const int right = m_parts[part].rightEdge < 0 ? width() : m_parts[part].rightEdge;
+    return QRect(left, 0, std::max(0, right - left), height());
+}
+
+void StatusBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(0, 0, width(), 0);
+    for (int i = 0; i < kParts; ++i) {
+        const QRect r = PartRect(i).adjusted(1, 2, -1, -1);
+        if (r.width() <= 0) continue;
+        if (m_parts[i].border) {
+            painter.setPen(palette().color(QPalette::Mid));
+            painter.drawLine(r.topLeft(), r.topRight());
+            painter.drawLine(r.topLeft(), r.bottomLeft());
+            painter.setPen(palette().color(QPalette::Light));
+            painter.drawLine(r.bottomLeft(), r.bottomRight());
+            painter.drawLine(r.topRight(), r.bottomRight());
+        }
+        if (!m_parts[i].icon.isNull()) {
+            const int side = std::min(16, r.height());
+            const QRect iconRect(r.left() + 2, r.top() + (r.height() - side) / 2, side, side);
+            m_parts[i].icon.paint(&painter, iconRect);
+        }
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(r.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                         m_parts[i].text);
+    }
+}
+
+void StatusBar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        Q_EMIT clicked(event->button() == Qt::RightButton);
+    }
+}

@@ -1,0 +1,43 @@
+// The status bar at the bottom of the main window: three parts whose right
+// edges the program sets, a text in each, borders on request, an icon in the
+// last part. A left or right click anywhere on it is reported.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <QWidget>
+#include <array>
+
+class StatusBar : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kHeight = 20;
+    static constexpr int kParts = 3;
+
+    explicit StatusBar(QWidget* parent);
+
+    void SetParts(const std::array<int, kParts>& rightEdges);
+    void SetText(int part, const QString& text, bool border = true);
+    void SetIcon(int part, const QIcon& icon, int iconId);
+    QString Text(int part) const;
+    int IconId(int part) const;
+    QRect PartRect(int part) const;
+
+Q_SIGNALS:
+    void clicked(bool rightButton);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    struct Part {
+        int rightEdge = -1;
+        QString text;
+        bool border = true;
+        QIcon icon;
+        int iconId = 0;
+    };
+    std::array<Part, kParts> m_parts;
+};
