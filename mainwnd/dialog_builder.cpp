@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <cstdlib>
 
+#include "mainwnd/compact_combo_style.h"
 #include "mainwnd/icon_button.h"
 #include "res/qt_resources.h"
 
@@ -85,6 +86,7 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             break;
         case ControlClass::ComboBox: {
             auto* combo = new QComboBox(surface);
+            combo->setStyle(CompactComboStyle::Instance());
             for (const char* item : c.items)
                 combo->addItem(QString::fromUtf8(item));
             combo->setCurrentIndex(-1);
