@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Starts the built program on a virtual display with a private session bus,
+# finds its window by title, checks its size, takes a screenshot into the
+# build folder and ends the program through "&Beenden" with the keyboard.
+# Usage: run_window_e2e.sh PROGRAM OUTPUT_DIR
+set -euo pipefail
+
+if [ "${1:-}" != "--inner" ]; then
+  exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$@"
+fi
+shift
+program=$1
+out=$2
+mkdir -p "$out"
+
+# Its own settings folder: the test never touches the user's settings.
+export XDG_CONFIG_HOME
+XDG_CONFIG_HOME=$(mktemp -d)
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+unset QT_QPA_PLATFORM
+
+"$program" &
+pid=$!
+
+fail() {
+  echo "FAIL: $*" >&2
+  kill "$pid" 2>/dev/null || true
+  exit 1
+}
+
+wid=""
+for _ in $(seq 1 100); do
+  wid=$(xdotool search --name '^Tessarin v1\.26$' 2>/dev/null | head -n 1 || true)
+  [ -n "$wid" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+  sleep 0.1
+done
+[ -n "$wid" ] || fail "no window titled 'Tessarin v1.26' appeared"
+sleep 0.5  # let the first frame be painted
+
+# The client area is the template's 236 x 266 dialog units (354 x 432
+# pixels) plus the menu bar above it.
+read -r width height < <(xwininfo -id "$wid" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+[ "$width" -eq 354 ] || fail "window width $width, expected 354"
+[ "$height" -gt 432 ] && [ "$height" -lt 480 ] || fail "window height $height, expected 432 plus a menu bar"
+
+shot="$out/e2e_window.png"
+import -window "$wid" "$shot"
+colours=$(convert "$shot" -format '%k' info:)
+[ "$colours" -gt 20 ] || fail "the screenshot has only $colours colours: nothing drawn"
+echo "screenshot: $shot (${width}x${height}, $colours colours)"
+
+# "&Steuerung" -> "&Beenden" with the keyboard.
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+xdotool key --delay 200 alt+s
+sleep 0.5
+xdotool key b
+for _ in $(seq 1 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the program still runs after \"&Beenden\""
+wait "$pid" || fail "the program ended with status $?"
+echo "ended through \"&Beenden\""
