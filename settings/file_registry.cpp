@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -257,14 +258,19 @@ bool KeepAside(const std::string& target, std::string* kept) {
     return false;
 }
 
-// Temporary files are only made while the lock is held, so any found under
-// the lock were left by a saver that died.
+// Temporary files are only made while the lock is held, so one found under
+// the lock was left by a saver that died. Its name carries the saver's process
+// id; a file of a process that still runs is left alone in case that process
+// reached the same file through another path (and so another lock).
 void RemoveStaleTemps(const std::string& dir, const std::string& prefix) {
     DIR* d = ::opendir(dir.c_str());
     if (d == nullptr) return;
     std::vector<std::string> stale;
     while (const dirent* e = ::readdir(d)) {
-        if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
+        if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) != 0) continue;
+        const long pid = std::strtol(e->d_name + prefix.size(), nullptr, 10);
+        if (pid <= 0 || pid > INT_MAX) continue;
+        if (pid == ::getpid() || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH))
             stale.emplace_back(e->d_name);
     }
     ::closedir(d);
@@ -390,9 +396,9 @@ std::string SettingsPathFrom(const char* xdgConfigHome, const char* home, const 
     std::string base;
     if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
         base = xdgConfigHome;
-    } else if (home != nullptr && home[0] != '\0') {
+    } else if (home != nullptr && home[0] == '/') {
         base = std::string(home) + "/.config";
-    } else if (passwdHome != nullptr && passwdHome[0] != '\0') {
+    } else if (passwdHome != nullptr && passwdHome[0] == '/') {
         base = std::string(passwdHome) + "/.config";
     } else {
         return {};
@@ -407,7 +413,7 @@ std::string DefaultSettingsPath() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
     std::string passwdHome;
-    if ((xdg == nullptr || xdg[0] != '/') && (home == nullptr || home[0] == '\0')) {
+    if ((xdg == nullptr || xdg[0] != '/') && (home == nullptr || home[0] != '/')) {
         long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
         std::vector<char> buf(size > 0 ? static_cast<std::size_t>(size) : 16384);
         passwd pw{};

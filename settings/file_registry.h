@@ -73,7 +73,7 @@ private:
 
 // $XDG_CONFIG_HOME/Orvanholt/Tessarin.reg; $HOME/.config instead when that
 // variable is unset, empty or relative; the home directory of the passwd entry
-// when HOME is unset or empty too. Empty when there is no home at all.
+// when HOME is unset, empty or relative too. Empty when there is no home.
 std::string DefaultSettingsPath();
 // The same rule over given values (null: unset).
 std::string SettingsPathFrom(const char* xdgConfigHome, const char* home, const char* passwdHome);

@@ -153,7 +153,11 @@ TEST_F(FileRegistryTest, ContentThatTheProgramDoesNotKnowSurvivesASave) {
         "\n[-HKEY_CURRENT_USER\\Software\\Orvanholt\\Gone]\n"
         "\n";
     Put(path_, before);
+    ASSERT_EQ(chmod(path_.c_str(), 0640), 0);
     ASSERT_EQ(SaveOne(path_, "AutoRange", 0x0201), kSuccess);
+    struct stat st {};
+    ASSERT_EQ(stat(path_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);  // the replacement keeps the file's mode
     std::string expected = before;
     const std::string from = "\"AutoRange\"=hex:01\n";
     expected.replace(expected.find(from), from.size(),
@@ -314,6 +318,7 @@ TEST(SettingsPathTest, FollowsTheConfigurationFolderRules) {
         {nullptr, "/h", "/p", "/h/.config/Orvanholt/Tessarin.reg"},
         {"relative", "/h", "/p", "/h/.config/Orvanholt/Tessarin.reg"},
         {nullptr, "", "/p", "/p/.config/Orvanholt/Tessarin.reg"},
+        {nullptr, "relative", "/p", "/p/.config/Orvanholt/Tessarin.reg"},
         {nullptr, nullptr, "/p", "/p/.config/Orvanholt/Tessarin.reg"},
         {nullptr, nullptr, "", ""},
         {"/", nullptr, nullptr, "/Orvanholt/Tessarin.reg"},
