@@ -84,6 +84,8 @@ struct LockCase {
     const char* shows;
 };
 
+void PrintTo(const LockCase& c, std::ostream* os) { *os << c.name; }
+
 class LockTable : public ::testing::TestWithParam<LockCase> {};
 
 TEST_P(LockTable, RecomputesTheFirstUnlockedQuantity) {
