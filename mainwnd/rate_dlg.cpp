@@ -235,19 +235,31 @@ bool CRateDlg::OnInitDialog() {
     m_sliderTime->setRange(kTimeSliderRange.minimum, kTimeSliderRange.maximum);
     ShowTime();
     ShowNumber(m_lblTimeSlider, m_model.totalMinutes, " Minuten", true);
-    if (m_model.timeShown != 0) setToggleIcon(res::kToggleTime);
+    if (m_model.timeShown != 0) {
+        setToggleIcon(res::kToggleTime);
+    } else {
+        ShowSection(Time, false);
+    }
     UpdateSlider(Time);
 
     m_sliderAudio->setRange(kAudioSliderRange.minimum, kAudioSliderRange.maximum);
     ShowNumber(m_editAudio, m_model.audioRate, nullptr, false);
     ShowNumber(m_lblAudioSlider, m_model.audioRate, " kBits/s", false);
-    if (m_model.audioShown != 0) setToggleIcon(res::kToggleAudio);
+    if (m_model.audioShown != 0) {
+        setToggleIcon(res::kToggleAudio);
+    } else {
+        ShowSection(Audio, false);
+    }
     UpdateSlider(Audio);
 
     m_sliderVideo->setRange(kVideoSliderRange.minimum, kVideoSliderRange.maximum);
     ShowNumber(m_editVideo, m_model.videoRate, nullptr, false);
     ShowNumber(m_lblVideoSlider, m_model.videoRate, " kBits/s", false);
-    if (m_model.videoShown != 0) setToggleIcon(res::kToggleVideo);
+    if (m_model.videoShown != 0) {
+        setToggleIcon(res::kToggleVideo);
+    } else {
+        ShowSection(Video, false);
+    }
     UpdateSlider(Video);
 
     m_sliderSize->setRange(kSizeSliderRange.minimum, kSizeSliderRange.maximum);
@@ -255,7 +267,11 @@ bool CRateDlg::OnInitDialog() {
     ShowNumber(m_editCdCount, m_model.parts, nullptr, false);
     ShowNumber(m_editSize, GetAmount(3), nullptr, false);
     ShowNumber(m_lblSizeSlider, m_model.sizeBytes, " Byte", true);
-    if (m_model.sizeShown != 0) setToggleIcon(res::kToggleSize);
+    if (m_model.sizeShown != 0) {
+        setToggleIcon(res::kToggleSize);
+    } else {
+        ShowSection(Size, false);
+    }
     UpdateSlider(Size);
 
     CreateToolTips();

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <vector>
 
 #include "core/film_model.h"
@@ -135,6 +136,15 @@ private:
     // Sliders.
     void UpdateSlider(int which);
     void OnHScroll(int code, QSlider* bar);
+
+    // Sections.
+    int32_t& SectionFlag(int section);
+    void ShowSection(int section, bool show);
+    void ToggleSection(int section);
+    void ShowAllSections(int32_t target);
+    void MoveControlBy(QWidget* control, int dx, int dy);
+    void ResizeControlBy(QWidget* control, int dw, int dh);
+    void MoveBlock(std::span<const int> ids, int dy);
 
     // Commands.
     void ToggleFlag(int32_t& flag);

@@ -63,6 +63,24 @@ bool CRateDlg::OnCommand(uint32_t wParam, intptr_t) {
         case res::kEditVideo:
             if (code == kEditKillFocus) ShowNumber(m_editVideo, m_model.videoRate, nullptr, false);
             break;
+        case res::kToggleTime:
+        case res::kToggleAudio:
+        case res::kToggleVideo:
+        case res::kToggleSize:
+            ToggleSection(id - res::kToggleTime);
+            break;
+        case res::kCmdShowTime:
+        case res::kCmdShowAudio:
+        case res::kCmdShowVideo:
+        case res::kCmdShowSize:
+            ToggleSection(id - res::kCmdShowTime);
+            break;
+        case res::kCmdCollapseAll:
+            ShowAllSections(0);
+            break;
+        case res::kCmdExpandAll:
+            ShowAllSections(1);
+            break;
         case res::kCmdStatusBar:
             ToggleFlag(m_model.statusShown);
             ShowStatusBar(m_model.statusShown != 0);
