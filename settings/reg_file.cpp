@@ -1,6 +1,7 @@
 #include "settings/reg_file.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 namespace settings {
@@ -34,6 +35,13 @@ std::string_view TrimRight(std::string_view s) {
 
 std::string_view Trim(std::string_view s) {
     return TrimLeft(TrimRight(s));
+}
+
+std::string Folded(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        c = Lower(c);
+    return out;
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
@@ -281,14 +289,12 @@ private:
         skipping_ = false;
         const std::string_view path = line.substr(1, close - 1);
         auto& sections = r_.file.sections;
-        for (std::size_t i = 0; i < sections.size(); ++i) {
-            if (NamesEqual(sections[i].path, path)) {  // a repeated key: merge
-                section_ = static_cast<int>(i);
-                return;
-            }
+        const auto [it, added] = sectionIndex_.try_emplace(Folded(path), sections.size());
+        if (added) {  // a repeated key is merged into its first section
+            sections.push_back({std::string(path), {}, {}});
+            valueIndex_.emplace_back();
         }
-        sections.push_back({std::string(path), {}, {}});
-        section_ = static_cast<int>(sections.size() - 1);
+        section_ = static_cast<int>(it->second);
     }
 
     void Value(std::string_view first) {
@@ -321,12 +327,15 @@ private:
             if (const char* err = ParseValueLine(line, &v)) {
                 Error(err);
             } else {
-                RegSection& s = r_.file.sections[static_cast<std::size_t>(section_)];
-                if (RegValue* old = s.Find(v.name)) {
-                    Error("duplicate value");  // the last one wins, as on import
-                    *old = std::move(v);
-                } else {
+                const auto index = static_cast<std::size_t>(section_);
+                RegSection& s = r_.file.sections[index];
+                const auto [it, added] =
+                    valueIndex_[index].try_emplace(Folded(v.name), s.values.size());
+                if (added) {
                     s.values.push_back(std::move(v));
+                } else {
+                    Error("duplicate value");  // the last one wins, as on import
+                    s.values[it->second] = std::move(v);
                 }
             }
         }
@@ -338,6 +347,10 @@ private:
     std::string_view line_;
     int lineNo_ = 0;
     int section_ = -1;
+    // Lookups by lower-case name, so that a file of many keys or values takes
+    // linear time.
+    std::unordered_map<std::string, std::size_t> sectionIndex_;
+    std::vector<std::unordered_map<std::string, std::size_t>> valueIndex_;
     bool skipping_ = false;
     RegParseResult r_;
 };

@@ -186,4 +186,21 @@ TEST(RegFileTest, OneMegabyteLines) {
     EXPECT_EQ(r.errorCount, 1);
 }
 
+// A file of the largest size read, holding as many keys or as many values as
+// fit, is parsed at once (lookups by name must not grow with the count).
+TEST(RegFileTest, ManyKeysAndValues) {
+    std::string keys = "REGEDIT4\n", values = "REGEDIT4\n[K]\n";
+    for (int i = 0; keys.size() < kMaxRegFileBytes - 16; ++i)
+        keys += "[K" + std::to_string(i) + "]\n";
+    for (int i = 0; values.size() < kMaxRegFileBytes - 16; ++i)
+        values += "\"v" + std::to_string(i) + "\"=-\n";
+    const RegParseResult k = ParseRegFile(keys);
+    EXPECT_FALSE(k.Damaged());
+    EXPECT_GT(k.file.sections.size(), 100000u);
+    const RegParseResult v = ParseRegFile(values);
+    EXPECT_FALSE(v.Damaged());
+    ASSERT_EQ(v.file.sections.size(), 1u);
+    EXPECT_GT(v.file.sections[0].values.size(), 90000u);
+}
+
 }  // namespace
