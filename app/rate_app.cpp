@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/quit_on_signal.h"
 #include "mainwnd/rate_dlg.h"
 
 namespace {
@@ -46,6 +47,7 @@ int CRateApp::InitInstance() {
     // The end of the desktop session ends the loop like the quit request.
     QObject::connect(&m_app, &QGuiApplication::commitDataRequest, &m_app,
                      [](QSessionManager&) { QCoreApplication::exit(0); });
+    QuitLoopOnTerminationSignals();
     m_app.setQuitOnLastWindowClosed(false);
     QApplication::exec();
 

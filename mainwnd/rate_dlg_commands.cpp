@@ -99,6 +99,13 @@ bool CRateDlg::OnCommand(uint32_t wParam, intptr_t) {
             CheckMenuItem(res::kCmdAutoRange, m_model.autoRange != 0);
             if (m_model.autoRange == 1) RefreshAll();
             break;
+        case res::kCmdSaveOnExit:
+            ToggleFlag(m_model.saveOnExit);
+            CheckMenuItem(res::kCmdSaveOnExit, m_model.saveOnExit != 0);
+            break;
+        case res::kCmdSaveSettings:
+            WriteSettings();
+            break;
         case res::kCmdRecalculate:
             RecalculateAll();
             break;

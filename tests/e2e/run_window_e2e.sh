@@ -2,6 +2,8 @@
 # Starts the built program on a virtual display with a private session bus,
 # finds its window by title, checks its size, takes a screenshot into the
 # build folder and ends the program through "&Beenden" with the keyboard.
+# Then starts it again with automatic saving on and ends it the way the end
+# of a desktop session does (SIGTERM): the settings must have been saved.
 # Usage: run_window_e2e.sh PROGRAM OUTPUT_DIR
 set -euo pipefail
 
@@ -19,24 +21,39 @@ XDG_CONFIG_HOME=$(mktemp -d)
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 unset QT_QPA_PLATFORM
 
-"$program" &
-pid=$!
-
+pid=""
 fail() {
   echo "FAIL: $*" >&2
-  kill "$pid" 2>/dev/null || true
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
   exit 1
 }
 
-wid=""
-for _ in $(seq 1 100); do
-  wid=$(xdotool search --name '^Tessarin v1\.26$' 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no window titled 'Tessarin v1.26' appeared"
-sleep 0.5  # let the first frame be painted
+# Starts the program and sets `wid` to its window.
+start_program() {
+  "$program" &
+  pid=$!
+  wid=""
+  for _ in $(seq 1 100); do
+    wid=$(xdotool search --name '^Tessarin v1\.26$' 2>/dev/null | head -n 1 || true)
+    [ -n "$wid" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+    sleep 0.1
+  done
+  [ -n "$wid" ] || fail "no window titled 'Tessarin v1.26' appeared"
+  sleep 0.5  # let the first frame be painted
+}
+
+# Waits up to five seconds for the program to end with status 0.
+expect_ended() {
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "the program still runs after $1"
+  wait "$pid" || fail "the program ended with status $? after $1"
+}
+
+start_program
 
 # The client area is the template's 236 x 266 dialog units (354 x 432
 # pixels) plus the menu bar above it.
@@ -55,10 +72,16 @@ xdotool windowfocus --sync "$wid" 2>/dev/null || true
 xdotool key --delay 200 alt+s
 sleep 0.5
 xdotool key b
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the program still runs after \"&Beenden\""
-wait "$pid" || fail "the program ended with status $?"
+expect_ended '"&Beenden"'
 echo "ended through \"&Beenden\""
+settings="$XDG_CONFIG_HOME/Orvanholt/Tessarin.reg"
+[ -e "$settings" ] && fail "settings were written although automatic saving is off"
+
+mkdir -p "$(dirname "$settings")"
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvanholt\\Tessarin]\n"SaveSettings"=hex:01\n' >"$settings"
+start_program
+kill -TERM "$pid"
+expect_ended "SIGTERM"
+grep -q '"Time_Value"=hex:18,15,00,00,00,00,00,00' "$settings" ||
+  fail "the settings were not saved at the end of the session"
+echo "saved its settings at SIGTERM"
