@@ -1,9 +1,9 @@
 #include <QApplication>
-#include <QStyleFactory>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/rate_app.h"
+#include "mainwnd/dialog_style.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(new DialogStyle);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     QApplication::setOrganizationName(QStringLiteral("Orvanholt"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tessarin"));

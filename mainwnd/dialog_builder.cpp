@@ -5,14 +5,15 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QSlider>
 #include <cstdlib>
 
-#include "mainwnd/compact_combo_style.h"
 #include "mainwnd/icon_button.h"
 #include "res/qt_resources.h"
 
@@ -43,8 +44,10 @@ QFont DialogFont() {
     return font;
 }
 
+// Decoded as PNG directly: guessing the format would load every image
+// format plugin at start-up.
 QIcon LoadIcon(int id) {
-    return QIcon(IconResourcePath(id));
+    return QIcon(QPixmap::fromImage(QImage(IconResourcePath(id), "PNG")));
 }
 
 namespace {
@@ -86,7 +89,6 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             break;
         case ControlClass::ComboBox: {
             auto* combo = new QComboBox(surface);
-            combo->setStyle(CompactComboStyle::Instance());
             for (const char* item : c.items)
                 combo->addItem(QString::fromUtf8(item));
             combo->setCurrentIndex(-1);

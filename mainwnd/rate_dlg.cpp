@@ -15,6 +15,7 @@
 #include <QSlider>
 
 #include "core/slider_scale.h"
+#include "mainwnd/caret_blink.h"
 #include "mainwnd/dialog_builder.h"
 #include "mainwnd/icon_button.h"
 #include "mainwnd/status_bar.h"
@@ -82,6 +83,7 @@ bool CRateDlg::Create() {
     m_menuBar->setNativeMenuBar(false);
     BuildMenu();
 
+    new CaretBlinkTimeout(this);
     m_surface = new DialogSurface(this);
     m_surface->setObjectName(QStringLiteral("surface"));
     m_controls = BuildDialogControls(dialog, m_surface);

@@ -6,7 +6,7 @@
 // window's frame as well.
 //
 // With --count-timers the binary instead opens the main window, puts the
-// pointer outside it, lets it idle for two seconds and prints the timers that
+// pointer outside it, lets it idle past the caret blink timeout and prints the timers that
 // are still registered on the window's objects and on the application (one
 // line each, then the total).
 #include <benchmark/benchmark.h>
@@ -23,6 +23,8 @@
 #include <cstring>
 #include <memory>
 
+#include "mainwnd/caret_blink.h"
+#include "mainwnd/dialog_style.h"
 #include "mainwnd/rate_dlg.h"
 #include "res/resource_ids.h"
 
@@ -152,7 +154,8 @@ int CountIdleTimers() {
     // A pointer resting on a control rightly starts its tooltip; idle means
     // nobody touches the window.
     QCursor::setPos(dlg->frameGeometry().bottomRight() + QPoint(100, 100));
-    QTest::qWait(2000);
+    // Past the caret's blink timeout.
+    QTest::qWait(CaretBlinkTimeout::kTimeoutMs + 2000);
     const int count =
         CountTimers(dlg.get(), "window") + CountTimers(QCoreApplication::instance(), "application");
     std::printf("timers %d\n", count);
@@ -164,7 +167,7 @@ int CountIdleTimers() {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(new DialogStyle);
     if (argc > 1 && std::strcmp(argv[1], "--count-timers") == 0) return CountIdleTimers();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

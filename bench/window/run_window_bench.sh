@@ -18,7 +18,7 @@ PROGRAM="$BUILD/app/tessarin"
 BARE="$BUILD/bench/window/bare_window"
 EDIT_BENCH="$BUILD/bench/window/window_edit_bench"
 STARTUP_RUNS="${STARTUP_RUNS:-40}"
-IDLE_SETTLE_S=2
+IDLE_SETTLE_S=7  # past the caret blink timeout of 5 s
 IDLE_SPAN_S=3
 
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then

@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QStyleFactory>
 #include <QTemporaryDir>
+
+#include "mainwnd/dialog_style.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -14,6 +15,6 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(new DialogStyle);
     return RUN_ALL_TESTS();
 }

@@ -84,7 +84,9 @@ struct LockCase {
     const char* shows;
 };
 
-void PrintTo(const LockCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LockCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LockTable : public ::testing::TestWithParam<LockCase> {};
 

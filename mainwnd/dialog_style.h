@@ -1,0 +1,22 @@
+// The program's style: Fusion with two changes. A drop-down list is as
+// narrow as its template makes it (48 dialog units for "Megabyte"), so its
+// arrow button is narrower and the longest entry is not cut. And the menu
+// bar's overflow icon, which this window never shows, is decoded as PNG
+// directly: the toolkit would otherwise load every image format plugin at
+// start-up to guess its format.
+#pragma once
+
+#include <QProxyStyle>
+
+class DialogStyle : public QProxyStyle {
+    Q_OBJECT
+
+public:
+    static constexpr int kComboArrowWidth = 13;
+
+    DialogStyle();
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override;
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
+                       const QWidget* widget) const override;
+};
