@@ -6,35 +6,12 @@
 // With --label it shows one line of text, so that the cost of the first text
 // (font database, font engine, glyphs) can be told apart from the rest.
 #include <QApplication>
-#include <QEvent>
 #include <QLabel>
 #include <QStyleFactory>
 #include <QWidget>
 #include <cstring>
 
-namespace {
-
-class QuitAfterFirstPaint : public QObject {
-public:
-    explicit QuitAfterFirstPaint(QWidget* window) : QObject(window), m_window(window) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Paint && widget && widget->window() == m_window) {
-            QCoreApplication::instance()->removeEventFilter(this);
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
-                Qt::QueuedConnection);
-        }
-        return false;
-    }
-
-private:
-    QWidget* m_window;
-};
-
-}  // namespace
+#include "app/quit_after_first_paint.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -47,8 +24,7 @@ int main(int argc, char** argv) {
     window.setFixedSize(354, 450);
     if (argc > 1 && std::strcmp(argv[1], "--label") == 0)
         new QLabel(QStringLiteral("Gesamtdaten: 1.467.438.112 Byte"), &window);
-    if (qEnvironmentVariableIntValue("TESSARIN_EXIT_AFTER_FIRST_PAINT") == 1)
-        app.installEventFilter(new QuitAfterFirstPaint(&window));
+    QuitAfterFirstPaint::InstallIfRequested(&window);
     window.show();
     return QApplication::exec();
 }
