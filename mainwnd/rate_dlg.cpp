@@ -56,7 +56,11 @@ CRateDlg::CRateDlg() : QWidget(nullptr) {
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
-CRateDlg::~CRateDlg() = default;
+// The edit fields lose the focus while they are destroyed; by then there is
+// no model left to show them from.
+CRateDlg::~CRateDlg() {
+    for (auto& [id, control] : m_controls) control->removeEventFilter(this);
+}
 
 QWidget* CRateDlg::GetDlgItem(int id) const {
     if (id == res::kStatusBar) return m_hStatusBar;
