@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/rate_app.h"
+#include "mainwnd/dialog_builder.h"
 #include "mainwnd/dialog_style.h"
 
 namespace {
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setStyle(new DialogStyle);
+    // Menus and tooltips in the dialog's font too: one face to load at start.
+    QApplication::setFont(DialogFont());
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     QApplication::setOrganizationName(QStringLiteral("Orvanholt"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tessarin"));

@@ -1,7 +1,9 @@
 #include "mainwnd/dialog_style.h"
 
 #include <QIcon>
+#include <QIconEngine>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyleFactory>
 
@@ -19,13 +21,36 @@ QRect DialogStyle::subControlRect(ComplexControl control, const QStyleOptionComp
     return r;
 }
 
+namespace {
+
+// An icon decoded from a PNG resource the first time it is drawn.
+class LazyPngIconEngine : public QIconEngine {
+public:
+    explicit LazyPngIconEngine(QString path) : m_path(std::move(path)) {}
+    QIconEngine* clone() const override { return new LazyPngIconEngine(m_path); }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        if (m_pixmap.isNull()) m_pixmap = QPixmap::fromImage(QImage(m_path, "PNG"));
+        return m_pixmap.isNull()
+                   ? m_pixmap
+                   : m_pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+
+private:
+    QString m_path;
+    QPixmap m_pixmap;
+};
+
+}  // namespace
+
 QIcon DialogStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
                                 const QWidget* widget) const {
     if (icon == SP_ToolBarHorizontalExtensionButton) {
-        const QImage image(QStringLiteral(":/qt-project.org/styles/commonstyle/images/"
-                                          "toolbar-ext-h-16.png"),
-                           "PNG");
-        if (!image.isNull()) return QIcon(QPixmap::fromImage(image));
+        return QIcon(new LazyPngIconEngine(
+            QStringLiteral(":/qt-project.org/styles/commonstyle/images/toolbar-ext-h-16.png")));
     }
     return QProxyStyle::standardIcon(icon, option, widget);
 }

@@ -1,9 +1,9 @@
 // The program's style: Fusion with two changes. A drop-down list is as
 // narrow as its template makes it (48 dialog units for "Megabyte"), so its
 // arrow button is narrower and the longest entry is not cut. And the menu
-// bar's overflow icon, which this window never shows, is decoded as PNG
-// directly: the toolkit would otherwise load every image format plugin at
-// start-up to guess its format.
+// bar's overflow icon, which this window never shows, is decoded as PNG only
+// when it is first drawn: the toolkit would otherwise decode it at start-up
+// and load every image format plugin to guess its format.
 #pragma once
 
 #include <QProxyStyle>

@@ -93,8 +93,8 @@ bool CRateDlg::Create() {
     m_controls = BuildDialogControls(dialog, m_surface);
 
     const QSize client = DialogSizeToPixels(dialog.width, dialog.height);
-    const int menuHeight = m_menuBar->sizeHint().height();
-    setFixedSize(client.width(), client.height() + menuHeight);
+    m_menuHeight = m_menuBar->sizeHint().height();
+    setFixedSize(client.width(), client.height() + m_menuHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.center() - rect().center());
@@ -301,9 +301,8 @@ bool CRateDlg::OnInitDialog() {
 
 void CRateDlg::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const int menuHeight = m_menuBar->sizeHint().height();
-    m_menuBar->setGeometry(0, 0, width(), menuHeight);
-    m_surface->setGeometry(0, menuHeight, width(), height() - menuHeight);
+    m_menuBar->setGeometry(0, 0, width(), m_menuHeight);
+    m_surface->setGeometry(0, m_menuHeight, width(), height() - m_menuHeight);
 }
 
 // The close box is the cancel command: it ends the program and hides the

@@ -200,6 +200,7 @@ private:
     QWidget* m_surface = nullptr;
     std::map<int, QWidget*> m_controls;
     QMenuBar* m_menuBar = nullptr;
+    int m_menuHeight = 0;
     QMenuBar* m_rightMenuBar = nullptr;
     std::vector<QMenu*> m_popups;
     std::map<int, QAction*> m_actions;

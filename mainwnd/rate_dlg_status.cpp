@@ -47,7 +47,7 @@ bool CRateDlg::CreateStatusBar() {
     m_hStatusBar = new StatusBar(m_surface);
     // Along the bottom edge of the client area, over its whole width. It is
     // never repositioned by resizing.
-    const int clientHeight = height() - m_menuBar->sizeHint().height();
+    const int clientHeight = height() - m_menuHeight;
     m_hStatusBar->setGeometry(0, clientHeight - StatusBar::kHeight, width(), StatusBar::kHeight);
     const int w = width();
     m_hStatusBar->SetParts({w - 85, w - 30, w});
