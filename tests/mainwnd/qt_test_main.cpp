@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "mainwnd/dialog_builder.h"
 #include "mainwnd/dialog_style.h"
 
 int main(int argc, char** argv) {
@@ -16,5 +17,6 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setStyle(new DialogStyle);
+    QApplication::setFont(DialogFont());
     return RUN_ALL_TESTS();
 }
