@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSlider>
+#include <algorithm>
 
 #include "core/slider_scale.h"
 #include "mainwnd/caret_blink.h"
@@ -47,6 +48,13 @@ template <typename T>
 T* Bind(const std::map<int, QWidget*>& controls, int id) {
     const auto it = controls.find(id);
     return it == controls.end() ? nullptr : qobject_cast<T*>(it->second);
+}
+
+// A slider's range; a click beside the thumb moves it by a fifth of the range,
+// as trackbars do by default.
+void SetSliderRange(QSlider* slider, const SliderRange& range) {
+    slider->setRange(range.minimum, range.maximum);
+    slider->setPageStep(std::max(1, (range.maximum - range.minimum) / 5));
 }
 
 }  // namespace
@@ -238,7 +246,7 @@ bool CRateDlg::OnInitDialog() {
         static_cast<IconButton*>(GetDlgItem(id))->SetButtonIcon(expandedIcon, res::kIconExpanded);
     };
 
-    m_sliderTime->setRange(kTimeSliderRange.minimum, kTimeSliderRange.maximum);
+    SetSliderRange(m_sliderTime, kTimeSliderRange);
     ShowTime();
     ShowNumber(m_lblTimeSlider, m_model.totalMinutes, " Minuten", true);
     if (m_model.timeShown != 0) {
@@ -248,7 +256,7 @@ bool CRateDlg::OnInitDialog() {
     }
     UpdateSlider(Time);
 
-    m_sliderAudio->setRange(kAudioSliderRange.minimum, kAudioSliderRange.maximum);
+    SetSliderRange(m_sliderAudio, kAudioSliderRange);
     ShowNumber(m_editAudio, m_model.audioRate, nullptr, false);
     ShowNumber(m_lblAudioSlider, m_model.audioRate, " kBits/s", false);
     if (m_model.audioShown != 0) {
@@ -258,7 +266,7 @@ bool CRateDlg::OnInitDialog() {
     }
     UpdateSlider(Audio);
 
-    m_sliderVideo->setRange(kVideoSliderRange.minimum, kVideoSliderRange.maximum);
+    SetSliderRange(m_sliderVideo, kVideoSliderRange);
     ShowNumber(m_editVideo, m_model.videoRate, nullptr, false);
     ShowNumber(m_lblVideoSlider, m_model.videoRate, " kBits/s", false);
     if (m_model.videoShown != 0) {
@@ -268,7 +276,7 @@ bool CRateDlg::OnInitDialog() {
     }
     UpdateSlider(Video);
 
-    m_sliderSize->setRange(kSizeSliderRange.minimum, kSizeSliderRange.maximum);
+    SetSliderRange(m_sliderSize, kSizeSliderRange);
     m_comboCdSize->setCurrentIndex(1);  // "700 MB", at every start
     ShowNumber(m_editCdCount, m_model.parts, nullptr, false);
     ShowNumber(m_editSize, GetAmount(3), nullptr, false);

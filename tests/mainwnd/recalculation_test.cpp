@@ -389,3 +389,11 @@ TEST(MainWindow, UnreadableFieldInTheReReadShowsTheMessageBox) {
     EXPECT_EQ(w.Text(kLabelVideoSlider), "1995 kBits/s");  // the model was not changed
     EXPECT_EQ(w.StatusWord(), "Geprüft");
 }
+
+TEST(MainWindow, AClickBesideTheThumbMovesAFifthOfTheRange) {
+    WindowDriver w;
+    QSlider* video = w.Slider(kSliderVideo);
+    video->setFocus();
+    QTest::keyClick(video, Qt::Key_PageUp);
+    EXPECT_EQ(w.Text(kEditVideo), QString::number(1995 + 5999 / 5));
+}
