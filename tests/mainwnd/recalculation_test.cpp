@@ -390,7 +390,7 @@ TEST(MainWindow, UnreadableFieldInTheReReadShowsTheMessageBox) {
     EXPECT_EQ(w.StatusWord(), "Geprüft");
 }
 
-TEST(MainWindow, AClickBesideTheThumbMovesAFifthOfTheRange) {
+TEST(MainWindow, PagingMovesTheThumbByAFifthOfTheRange) {
     WindowDriver w;
     QSlider* video = w.Slider(kSliderVideo);
     video->setFocus();
