@@ -59,10 +59,7 @@ void SetSliderRange(QSlider* slider, const SliderRange& range) {
 
 }  // namespace
 
-CRateDlg::CRateDlg() : QWidget(nullptr) {
-    m_model.Reset();
-    setAttribute(Qt::WA_DeleteOnClose, false);
-}
+CRateDlg::CRateDlg() : QWidget(nullptr) { m_model.Reset(); }
 
 // The edit fields lose the focus while they are destroyed; by then there is
 // no model left to show them from.
