@@ -17,7 +17,7 @@ BUILD="${1:-$ROOT/build/release}"
 PROGRAM="$BUILD/app/tessarin"
 BARE="$BUILD/bench/window/bare_window"
 EDIT_BENCH="$BUILD/bench/window/window_edit_bench"
-STARTUP_RUNS="${STARTUP_RUNS:-40}"
+STARTUP_RUNS="${STARTUP_RUNS:-100}"
 IDLE_SETTLE_S=10  # past the caret blink timeout: 5 s after the window took the focus
 IDLE_SPAN_S=3
 
