@@ -20,6 +20,7 @@
 #include "mainwnd/dialog_builder.h"
 #include "mainwnd/icon_button.h"
 #include "mainwnd/status_bar.h"
+#include "mainwnd/trackbar_notifier.h"
 #include "res/dialog_template.h"
 #include "res/resource_ids.h"
 
@@ -59,12 +60,15 @@ void SetSliderRange(QSlider* slider, const SliderRange& range) {
 
 }  // namespace
 
-CRateDlg::CRateDlg() : QWidget(nullptr) { m_model.Reset(); }
+CRateDlg::CRateDlg() : QWidget(nullptr) {
+    m_model.Reset();
+}
 
 // The edit fields lose the focus while they are destroyed; by then there is
 // no model left to show them from.
 CRateDlg::~CRateDlg() {
-    for (auto& [id, control] : m_controls) control->removeEventFilter(this);
+    for (auto& [id, control] : m_controls)
+        control->removeEventFilter(this);
 }
 
 QWidget* CRateDlg::GetDlgItem(int id) const {
@@ -124,17 +128,11 @@ void CRateDlg::BuildMenu() {
         const int position = static_cast<int>(i);
         connect(popup, &QMenu::aboutToShow, this,
                 [this, position, popup] { OnMenuSelect(position, kMenuPopupFlag, popup); });
-        connect(popup, &QMenu::aboutToHide, this, [this] {
-            // Moving from one pop-up to the next hides one and shows the
-            // other; the menu has closed only when no pop-up is left open.
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (!QApplication::activePopupWidget())
-                        OnMenuSelect(0, kMenuClosedFlags, nullptr);
-                },
-                Qt::QueuedConnection);
-        });
+        // The menu closes before its command runs, so that a message the
+        // command shows stays. Moving on to the next pop-up empties part 0
+        // only until that pop-up shows its own help text.
+        connect(popup, &QMenu::aboutToHide, this,
+                [this] { OnMenuSelect(0, kMenuClosedFlags, nullptr); });
     }
 }
 
@@ -185,15 +183,11 @@ void CRateDlg::DoDataExchange() {
 // (already checked or unchecked by then), a slider dragged or moved.
 void CRateDlg::ConnectMessageMap() {
     for (QSlider* slider : {m_sliderTime, m_sliderAudio, m_sliderVideo, m_sliderSize}) {
-        connect(slider, &QSlider::sliderMoved, this,
+        auto* notifier = new TrackbarNotifier(slider);
+        connect(notifier, &TrackbarNotifier::thumbTrack, this,
                 [this, slider] { OnHScroll(kThumbTrack, slider); });
-        connect(slider, &QSlider::sliderReleased, this,
+        connect(notifier, &TrackbarNotifier::endTrack, this,
                 [this, slider] { OnHScroll(kEndTrack, slider); });
-        connect(slider, &QSlider::actionTriggered, this, [this, slider](int action) {
-            // While the thumb is held, sliderMoved reports the moves.
-            if (action == QAbstractSlider::SliderMove && slider->isSliderDown()) return;
-            OnHScroll(kEndTrack, slider);
-        });
     }
     connect(m_comboSizeUnit, &QComboBox::activated, this, &CRateDlg::OnSelChangeSizeUnit);
     connect(m_comboCdSize, &QComboBox::activated, this, &CRateDlg::OnSelChangeCdSize);
@@ -326,8 +320,9 @@ bool CRateDlg::focusNextPrevChild(bool) {
 bool CRateDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Opening a menu leaves the focus where it is.
-        if (reason != Qt::PopupFocusReason) {
+        // Opening a menu, with the mouse or the keyboard, leaves the focus
+        // where it is.
+        if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason) {
             const int id = watched->property(kControlIdProperty).toInt();
             OnCommand(MakeCommand(id, kEditKillFocus), 0);
         }

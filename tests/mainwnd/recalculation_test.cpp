@@ -397,3 +397,28 @@ TEST(MainWindow, PagingMovesTheThumbByAFifthOfTheRange) {
     QTest::keyClick(video, Qt::Key_PageUp);
     EXPECT_EQ(w.Text(kEditVideo), QString::number(1995 + 5999 / 5));
 }
+
+// A held arrow key moves the thumb step by step; the quantity follows when
+// the key is released, from wherever the thumb then stands.
+TEST(MainWindow, AHeldKeyMovesTheSliderAndTakesEffectOnRelease) {
+    WindowDriver w;
+    w.Command(kCmdAutoRange);     // off: the size may fall below the header
+    w.Choose(kComboSizeUnit, 2);  // "Kilobyte"
+    w.Paste(kEditSize, "22");
+    QSlider* size = w.Slider(kSliderSize);
+    ASSERT_EQ(size->value(), 22);
+    size->setFocus();
+    for (int i = 0; i < 5; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier, QString(), i > 0);
+        QCoreApplication::sendEvent(size, &press);
+        if (i > 0) {
+            QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Left, Qt::NoModifier, QString(), true);
+            QCoreApplication::sendEvent(size, &repeat);
+        }
+    }
+    EXPECT_EQ(w.Text(kEditSize), "22");  // nothing taken while the key is held
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Left, Qt::NoModifier);
+    QCoreApplication::sendEvent(size, &release);
+    EXPECT_EQ(w.Text(kEditSize), "17");
+    EXPECT_EQ(w.Text(kLabelSizeSlider), "17.408 Byte");
+}

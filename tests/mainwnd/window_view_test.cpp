@@ -109,6 +109,32 @@ TEST(MainWindowView, MenuHelpTextsFollowTheItemUnderThePointer) {
     EXPECT_EQ(w.StatusMessage(), "Informationen übers Programm");
 }
 
+// The menu closes before its command runs: the message the command brings
+// stays in the status bar.
+TEST(MainWindowView, AMenuCommandsMessageOutlivesTheClosingMenu) {
+    WindowDriver w;
+    w.Type(kEditAudio, "2");  // held as 4, shown as "2"
+    QMenu* options = w.dlg->MenuPopup(2);
+    QTimer::singleShot(0, [&] {
+        options->setActiveAction(w.dlg->MenuAction(kCmdRecalculate));
+        QTest::keyClick(options, Qt::Key_Return);
+    });
+    options->exec(w.dlg->mapToGlobal(QPoint(10, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(w.StatusWord(), "Fehlerhaft");
+    EXPECT_EQ(w.StatusMessage(), "Ungültige Werte, bitte korrigieren.");
+}
+
+// Alt takes the keyboard to the menu bar without taking the focus from the
+// field: the field is not shown again in its normal form.
+TEST(MainWindowView, OpeningTheMenuWithTheKeyboardLeavesTheFieldAsTyped) {
+    WindowDriver w;
+    w.Type(kEditSeconds, "5");
+    QTest::keyClick(w.Edit(kEditSeconds), Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(w.Text(kEditSeconds), "5");
+}
+
 TEST(MainWindowView, ClosingTheMenuEmptiesTheStateMessage) {
     WindowDriver w;
     w.Command(kCmdAutoCalculate);
