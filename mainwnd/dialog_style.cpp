@@ -54,3 +54,9 @@ QIcon DialogStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
     }
     return QProxyStyle::standardIcon(icon, option, widget);
 }
+
+int DialogStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                           QStyleHintReturn* returnData) const {
+    if (hint == SH_DrawMenuBarSeparator) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}

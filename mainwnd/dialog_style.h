@@ -1,4 +1,6 @@
-// The program's style: Fusion with two changes. A drop-down list is as
+// The program's style: Fusion with three changes. A separator in a menu bar
+// puts the titles after it at the bar's right end, where "&Hilfe" belongs.
+// A drop-down list is as
 // narrow as its template makes it (48 dialog units for "Megabyte"), so its
 // arrow button is narrower and the longest entry is not cut. And the menu
 // bar's overflow icon, which this window never shows, is decoded as PNG only
@@ -19,4 +21,6 @@ public:
                          const QWidget* widget) const override;
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
                        const QWidget* widget) const override;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override;
 };

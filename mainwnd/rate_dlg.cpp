@@ -136,16 +136,13 @@ void CRateDlg::BuildMenu() {
     }
 }
 
-// Puts pop-up `popupPosition` at the right end of the menu bar: a second bar
-// in the top right corner of the first holds it.
+// Puts pop-up `popupPosition` and those after it at the right end of the
+// menu bar: a separator in the bar right-aligns what follows it (the
+// program's style asks for that), and the keyboard still reaches every title.
 void CRateDlg::RightJustifyMenuItem(int popupPosition) {
     QMenu* popup = MenuPopup(popupPosition);
-    if (!popup || m_rightMenuBar) return;
-    m_menuBar->removeAction(popup->menuAction());
-    m_rightMenuBar = new QMenuBar(m_menuBar);
-    m_rightMenuBar->setNativeMenuBar(false);
-    m_rightMenuBar->addMenu(popup);
-    m_menuBar->setCornerWidget(m_rightMenuBar, Qt::TopRightCorner);
+    if (!popup || m_menuBar->actions().contains(m_rightJustify)) return;
+    m_rightJustify = m_menuBar->insertSeparator(popup->menuAction());
 }
 
 void CRateDlg::DoDataExchange() {

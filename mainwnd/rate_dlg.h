@@ -201,7 +201,7 @@ private:
     std::map<int, QWidget*> m_controls;
     QMenuBar* m_menuBar = nullptr;
     int m_menuHeight = 0;
-    QMenuBar* m_rightMenuBar = nullptr;
+    QAction* m_rightJustify = nullptr;  // the separator before "&Hilfe"
     std::vector<QMenu*> m_popups;
     std::map<int, QAction*> m_actions;
     int m_rangeNesting = 0;
