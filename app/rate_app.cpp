@@ -1,7 +1,6 @@
 #include "app/rate_app.h"
 
 #include <QApplication>
-#include <QSessionManager>
 #include <memory>
 
 #include "app/quit_after_first_paint.h"
@@ -15,9 +14,10 @@ int CRateApp::InitInstance() {
     dlg->show();
     m_pMainWnd = dlg.get();
 
-    // The end of the desktop session ends the loop like the quit request.
-    QObject::connect(&m_app, &QGuiApplication::commitDataRequest, &m_app,
-                     [](QSessionManager&) { QCoreApplication::exit(0); });
+    // The end of the desktop session ends the loop like the quit request:
+    // SIGTERM or SIGHUP, or the session manager's own quit, which closes the
+    // window. A request to save the session is no end: the logout may still
+    // be cancelled.
     QuitLoopOnTerminationSignals();
     m_app.setQuitOnLastWindowClosed(false);
     QApplication::exec();

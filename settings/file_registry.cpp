@@ -22,6 +22,10 @@ namespace settings {
 
 namespace {
 
+// How long a save waits for another saver's lock, and how often it looks.
+constexpr int kLockWaitMs = 5000;
+constexpr int kLockPollMs = 10;
+
 constexpr std::string_view kRootName = "HKEY_CURRENT_USER";
 constexpr std::size_t kMaxNameLength = 16383;  // the registry's limit for value names
 constexpr std::size_t kMaxKeyNameLength = 255;
@@ -294,6 +298,16 @@ RegResult SaveLocked(const std::string& path, const std::function<void(RegFile&)
         return kCantWrite;
     }
 
+    // A file the user may not write stays as it is, although the folder
+    // would let a new file take its place.
+    if (old.exists && Sys("access", [&] {
+                          return ::faccessat(AT_FDCWD, old.target.c_str(), W_OK, AT_EACCESS);
+                      }) != 0) {
+        const int err = errno;
+        Diagnose(path, "not saved: " + ErrnoText("the file may not be written", err));
+        return FromErrno(err);
+    }
+
     const std::string dir = Dirname(old.target);
     const std::string tempPrefix = Basename(old.target) + ".tmp-";
     RemoveStaleTemps(dir, tempPrefix);
@@ -381,7 +395,15 @@ RegResult SaveRegFile(const std::string& path, const std::function<void(RegFile&
         Diagnose(path, "not saved: " + ErrnoText("cannot open the lock file", err));
         return FromErrno(err);
     }
-    if (Sys("flock", [&] { return ::flock(lock, LOCK_EX); }) != 0) {
+    // Another saver holds the lock for milliseconds; one that holds it for
+    // seconds is stuck, and waiting for it would freeze the window.
+    int locked = -1;
+    for (int waitedMs = 0;; waitedMs += kLockPollMs) {
+        locked = Sys("flock", [&] { return ::flock(lock, LOCK_EX | LOCK_NB); });
+        if (locked == 0 || errno != EWOULDBLOCK || waitedMs >= kLockWaitMs) break;
+        ::usleep(kLockPollMs * 1000);
+    }
+    if (locked != 0) {
         const int err = errno;
         ::close(lock);
         Diagnose(path, "not saved: " + ErrnoText("cannot lock", err));

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -278,22 +279,67 @@ TEST_F(FileRegistryTest, DamagedFileKeepsItsReadableValuesAndIsKeptAside) {
     }
 }
 
-TEST_F(FileRegistryTest, UnreadableFileIsNeitherReadNorReplaced) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "root may read and write any file; the case of a folder that cannot "
-                        "be written is covered by 'parent is a file'";
+// Runs `body` as a user without privileges: root may read and write any
+// file, so as root it runs in a child that has become "nobody", with the test's
+// folders opened up to it. True when `body` returned true.
+bool AsUnprivilegedUser(const std::string& root, const std::function<bool()>& body) {
+    if (geteuid() != 0) return body();
+    for (const std::string& dir : {root, root + "/config", root + "/config/Orvanholt"}) {
+        if (chmod(dir.c_str(), 0777) != 0) return false;
     }
+    const pid_t child = fork();
+    if (child == 0) {
+        const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+        _exit(dropped && body() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+TEST_F(FileRegistryTest, UnreadableFileIsNeitherReadNorReplaced) {
     const std::string content = "REGEDIT4\n" + kSection + "\"AutoRange\"=hex:00\n";
     Put(path_, content);
     ASSERT_EQ(chmod(path_.c_str(), 0), 0);
-    FileRegistry reg(path_);
-    FilmModel model;
-    StoredControls controls;
-    EXPECT_EQ(ReadStoredSettings(reg, model, controls), kFileNotFound);
-    EXPECT_EQ(model.autoRange, 1);
-    EXPECT_EQ(WriteStoredSettings(reg, model, controls), kAccessDenied);
+    EXPECT_TRUE(AsUnprivilegedUser(root_, [&] {
+        FileRegistry reg(path_);
+        FilmModel model;
+        StoredControls controls;
+        return ReadStoredSettings(reg, model, controls) == kFileNotFound && model.autoRange == 1 &&
+               WriteStoredSettings(reg, model, controls) == kAccessDenied;
+    }));
     ASSERT_EQ(chmod(path_.c_str(), 0600), 0);
     EXPECT_EQ(Slurp(path_), content);
+}
+
+// The folder would let a new file take the old one's place; a file the user
+// made read-only stays as it is all the same.
+TEST_F(FileRegistryTest, ReadOnlyFileIsReadButNotReplaced) {
+    const std::string content = "REGEDIT4\n" + kSection + "\"AutoRange\"=hex:00\n";
+    Put(path_, content);
+    ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
+    EXPECT_TRUE(AsUnprivilegedUser(root_, [&] {
+        FileRegistry reg(path_);
+        FilmModel model;
+        StoredControls controls;
+        return ReadStoredSettings(reg, model, controls) == kSuccess && model.autoRange == 0 &&
+               WriteStoredSettings(reg, model, controls) == kAccessDenied;
+    }));
+    EXPECT_EQ(Slurp(path_), content);
+}
+
+// A saver that holds the lock for good makes a save fail after a while
+// instead of freezing the program; the file stays as it was.
+TEST_F(FileRegistryTest, AStuckLockHolderMakesTheSaveFailNotHang) {
+    ASSERT_EQ(SaveOne(path_, "A", 1), kSuccess);
+    const std::string before = Slurp(path_);
+    const int holder = open((path_ + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    EXPECT_NE(SaveOne(path_, "B", 2), kSuccess);
+    close(holder);
+    EXPECT_EQ(Slurp(path_), before);
+    EXPECT_EQ(SaveOne(path_, "B", 2), kSuccess);  // free again
 }
 
 TEST_F(FileRegistryTest, SettingsThatCouldNotBeReadBackAreNotSaved) {
