@@ -297,35 +297,32 @@ bool AsUnprivilegedUser(const std::string& root, const std::function<bool()>& bo
            WEXITSTATUS(status) == 0;
 }
 
-TEST_F(FileRegistryTest, UnreadableFileIsNeitherReadNorReplaced) {
+// An unreadable file is neither read nor replaced; a read-only one is read
+// but not replaced, although its folder would let a new file take its place.
+TEST_F(FileRegistryTest, FilesTheUserMayNotWriteStayAsTheyAre) {
     const std::string content = "REGEDIT4\n" + kSection + "\"AutoRange\"=hex:00\n";
-    Put(path_, content);
-    ASSERT_EQ(chmod(path_.c_str(), 0), 0);
-    EXPECT_TRUE(AsUnprivilegedUser(root_, [&] {
-        FileRegistry reg(path_);
-        FilmModel model;
-        StoredControls controls;
-        return ReadStoredSettings(reg, model, controls) == kFileNotFound && model.autoRange == 1 &&
-               WriteStoredSettings(reg, model, controls) == kAccessDenied;
-    }));
-    ASSERT_EQ(chmod(path_.c_str(), 0600), 0);
-    EXPECT_EQ(Slurp(path_), content);
-}
-
-// The folder would let a new file take the old one's place; a file the user
-// made read-only stays as it is all the same.
-TEST_F(FileRegistryTest, ReadOnlyFileIsReadButNotReplaced) {
-    const std::string content = "REGEDIT4\n" + kSection + "\"AutoRange\"=hex:00\n";
-    Put(path_, content);
-    ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
-    EXPECT_TRUE(AsUnprivilegedUser(root_, [&] {
-        FileRegistry reg(path_);
-        FilmModel model;
-        StoredControls controls;
-        return ReadStoredSettings(reg, model, controls) == kSuccess && model.autoRange == 0 &&
-               WriteStoredSettings(reg, model, controls) == kAccessDenied;
-    }));
-    EXPECT_EQ(Slurp(path_), content);
+    const struct {
+        mode_t mode;
+        RegResult read;
+        std::int32_t autoRange;
+    } cases[] = {{0, kFileNotFound, 1}, {0444, kSuccess, 0}};
+    for (const auto& c : cases) {
+        Put(path_, content);
+        ASSERT_EQ(chmod(path_.c_str(), c.mode), 0);
+        EXPECT_TRUE(AsUnprivilegedUser(
+            root_,
+            [&] {
+                FileRegistry reg(path_);
+                FilmModel model;
+                StoredControls controls;
+                return ReadStoredSettings(reg, model, controls) == c.read &&
+                       model.autoRange == c.autoRange &&
+                       WriteStoredSettings(reg, model, controls) == kAccessDenied;
+            }))
+            << std::oct << c.mode;
+        ASSERT_EQ(chmod(path_.c_str(), 0600), 0);
+        EXPECT_EQ(Slurp(path_), content);
+    }
 }
 
 // A saver that holds the lock for good makes a save fail after a while
