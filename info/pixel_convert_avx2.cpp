@@ -5,6 +5,7 @@
 // 16-byte halves that end exactly at the step's last byte, and written as 16
 // plus 8 bytes. Columns left over go to the plain kernel in one call.
 #include "info/pixel_convert.h"
+#include "info/pixel_row_copy.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -70,21 +71,8 @@ TESSARIN_AVX2 inline void CopyRow(uint8_t* d, const uint8_t* s, size_t n) {
         const __m128i b = Load128(s + n - 16);
         Store128(d, a);
         Store128(d + n - 16, b);
-    } else if (n >= 8) {
-        uint64_t a, b;
-        std::memcpy(&a, s, 8);
-        std::memcpy(&b, s + n - 8, 8);
-        std::memcpy(d, &a, 8);
-        std::memcpy(d + n - 8, &b, 8);
-    } else if (n >= 4) {
-        uint32_t a, b;
-        std::memcpy(&a, s, 4);
-        std::memcpy(&b, s + n - 4, 4);
-        std::memcpy(d, &a, 4);
-        std::memcpy(d + n - 4, &b, 4);
     } else {
-        for (size_t i = 0; i < n; ++i)
-            d[i] = s[i];
+        pixel_detail::CopyShortRow(d, s, n);
     }
 }
 

@@ -3,6 +3,7 @@
 // byte shuffles or gathers that SSE2 lacks; they stay plain at this level.
 // Columns left over after the vector loop go to the plain kernel in one call.
 #include "info/pixel_convert.h"
+#include "info/pixel_row_copy.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -38,21 +39,8 @@ inline void CopyRow(uint8_t* d, const uint8_t* s, size_t n) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 16),
                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16)));
         }
-    } else if (n >= 8) {
-        uint64_t a, b;
-        std::memcpy(&a, s, 8);
-        std::memcpy(&b, s + n - 8, 8);
-        std::memcpy(d, &a, 8);
-        std::memcpy(d + n - 8, &b, 8);
-    } else if (n >= 4) {
-        uint32_t a, b;
-        std::memcpy(&a, s, 4);
-        std::memcpy(&b, s + n - 4, 4);
-        std::memcpy(d, &a, 4);
-        std::memcpy(d + n - 4, &b, 4);
     } else {
-        for (size_t i = 0; i < n; ++i)
-            d[i] = s[i];
+        pixel_detail::CopyShortRow(d, s, n);
     }
 }
 
