@@ -40,6 +40,11 @@ int32_t TextToInt(const QString& text) {
     return ok ? value : 0;
 }
 
+// The duration of the three time fields, wrapping like all model arithmetic.
+int64_t TotalSeconds(int64_t hours, int64_t minutes, int64_t seconds) {
+    return wrap::Add(wrap::Mul(wrap::Add(wrap::Mul(hours, 60), minutes), 60), seconds);
+}
+
 }  // namespace
 
 void CRateDlg::Recalculate(int changed, int target, bool force) {
@@ -178,8 +183,7 @@ bool CRateDlg::ReadAllInputs() {
     }
     m_model.audioRate = audio;
     m_model.videoRate = video;
-    m_model.SetDuration(
-        wrap::Add(wrap::Mul(wrap::Add(wrap::Mul(hours, 60), minutes), 60), seconds));
+    m_model.SetDuration(TotalSeconds(hours, minutes, seconds));
     m_model.SetSize(SizeToBytes(size));
     return true;
 }
@@ -232,8 +236,7 @@ void CRateDlg::OnChangeTime() {
             ShowTwoDigits(m_editSeconds, 59);
         }
     }
-    m_model.SetDuration(
-        wrap::Add(wrap::Mul(wrap::Add(wrap::Mul(hours, 60), minutes), 60), seconds));
+    m_model.SetDuration(TotalSeconds(hours, minutes, seconds));
     if (m_model.autoRange != 0 && m_model.totalSeconds < 1) m_model.SetDuration(1);
     Recalculate(Time, -1, false);
 }
