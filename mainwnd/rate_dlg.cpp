@@ -82,6 +82,13 @@ QAction* CRateDlg::MenuAction(int id) const {
     return it == m_actions.end() ? nullptr : it->second;
 }
 
+// Each icon is decoded once; state and section changes reuse it.
+const QIcon& CRateDlg::Icon(int id) {
+    auto it = m_icons.find(id);
+    if (it == m_icons.end()) it = m_icons.emplace(id, LoadIcon(id)).first;
+    return it->second;
+}
+
 QMenu* CRateDlg::MenuPopup(int index) const {
     return (index >= 0 && index < static_cast<int>(m_popups.size())) ? m_popups[index] : nullptr;
 }
@@ -216,7 +223,7 @@ bool CRateDlg::OnInitDialog() {
     DoDataExchange();
     ConnectMessageMap();
     m_bInitializing = true;
-    const QIcon expandedIcon = LoadIcon(res::kIconExpanded);
+    const QIcon expandedIcon = Icon(res::kIconExpanded);
     m_comboSizeUnit->setCurrentIndex(1);  // "Megabyte"
     m_nShownState = kStateNone;
     ReadSettings();
@@ -279,7 +286,7 @@ bool CRateDlg::OnInitDialog() {
     CreateToolTips();
     if (m_model.tooltipsShown == 0) ActivateToolTips(false);
     setWindowTitle(QStringLiteral("Tessarin v%1.%2").arg(kVersionMajor).arg(kVersionMinor));
-    setWindowIcon(LoadIcon(res::kIconWindow));
+    setWindowIcon(Icon(res::kIconWindow));
     RightJustifyMenuItem(3);
     m_bInitializing = false;
     UpdateResults();

@@ -5,6 +5,7 @@
 // pixel amounts; there is no layout engine.
 #pragma once
 
+#include <QIcon>
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -146,6 +147,8 @@ private:
     void ResizeControlBy(QWidget* control, int dw, int dh);
     void MoveBlock(std::span<const int> ids, int dy);
 
+    const QIcon& Icon(int id);
+
     // Commands.
     void ToggleFlag(int32_t& flag);
     void CheckMenuItem(int id, bool checked);
@@ -205,4 +208,5 @@ private:
     std::vector<QMenu*> m_popups;
     std::map<int, QAction*> m_actions;
     int m_rangeNesting = 0;
+    std::map<int, QIcon> m_icons;
 };

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QLabel>
 
-#include "mainwnd/dialog_builder.h"
 #include "mainwnd/icon_button.h"
 #include "mainwnd/rate_dlg.h"
 #include "mainwnd/status_bar.h"
@@ -118,7 +117,7 @@ void CRateDlg::ShowSection(int section, bool show) {
     }
     CheckMenuItem(layout.menuItem, show);
     if (auto* toggle = qobject_cast<IconButton*>(GetDlgItem(layout.toggle))) {
-        toggle->SetButtonIcon(LoadIcon(iconId), iconId);
+        toggle->SetButtonIcon(Icon(iconId), iconId);
     }
     if (section == Time) MoveBlock(kAudioBlock, d);
     if (section <= Audio) MoveBlock(kVideoBlock, d);

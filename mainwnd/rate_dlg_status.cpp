@@ -73,7 +73,7 @@ void CRateDlg::ShowStatus(int state) {
     if (!look) return;
     m_hStatusBar->SetText(1, QString::fromUtf8(look->word), false);
     m_hStatusBar->SetText(0, QString::fromUtf8(look->message), true);
-    m_hStatusBar->SetIcon(2, LoadIcon(look->icon), look->icon);
+    m_hStatusBar->SetIcon(2, Icon(look->icon), look->icon);
 }
 
 bool CRateDlg::CreateToolTips() {
