@@ -4,8 +4,8 @@
 
 #include "app/display_check.h"
 #include "app/rate_app.h"
-#include "mainwnd/dialog_builder.h"
-#include "mainwnd/dialog_style.h"
+#include "ui/dialog_builder.h"
+#include "ui/dialog_style.h"
 
 int main(int argc, char** argv) {
     if (const std::string problem = DisplayProblem(); !problem.empty()) {

@@ -17,8 +17,8 @@
 
 #include "core/slider_scale.h"
 #include "mainwnd/caret_blink.h"
-#include "mainwnd/dialog_builder.h"
-#include "mainwnd/icon_button.h"
+#include "ui/dialog_builder.h"
+#include "ui/icon_button.h"
 #include "mainwnd/status_bar.h"
 #include "mainwnd/trackbar_notifier.h"
 #include "res/dialog_template.h"

@@ -5,7 +5,7 @@
 #include <QAction>
 #include <QLabel>
 
-#include "mainwnd/icon_button.h"
+#include "ui/icon_button.h"
 #include "mainwnd/rate_dlg.h"
 #include "mainwnd/status_bar.h"
 #include "res/resource_ids.h"

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <cstring>
 
-#include "mainwnd/dialog_builder.h"
+#include "ui/dialog_builder.h"
 #include "mainwnd/rate_dlg.h"
 #include "mainwnd/status_bar.h"
 #include "mainwnd/tool_tips.h"

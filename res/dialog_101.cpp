@@ -76,7 +76,7 @@ constexpr DialogControl kControls[] = {
 };
 // clang-format on
 
-constexpr DialogTemplate kMainDialog{res::kMainDialog, 236, 266, res::kMainMenu, kControls};
+constexpr DialogTemplate kMainDialog{res::kMainDialog, 236, 266, res::kMainMenu, kControls, nullptr};
 
 }  // namespace
 

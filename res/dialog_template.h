@@ -7,7 +7,17 @@
 #include <cstdint>
 #include <span>
 
-enum class ControlClass { GroupBox, Static, Edit, CheckBox, IconButton, ComboBox, Trackbar };
+enum class ControlClass {
+    GroupBox,
+    Static,
+    Edit,
+    CheckBox,
+    IconButton,
+    ComboBox,
+    Trackbar,
+    ListBox,
+    Icon,  // a static that shows the icon resource whose number is its text
+};
 
 // The style bits that change how a control looks or behaves.
 enum ControlStyle : uint32_t {
@@ -19,10 +29,15 @@ enum ControlStyle : uint32_t {
     kTabStop = 1u << 4,
     kTickMarks = 1u << 5,  // trackbar with automatic tick marks
     kVerticalScroll = 1u << 6,
+    kGroupStart = 1u << 7,
+    kListNoSelection = 1u << 8,        // a list whose lines cannot be selected
+    kListUseTabStops = 1u << 9,        // tabs in list lines move to tab stops
+    kListNoIntegralHeight = 1u << 10,  // the list keeps its height, even if it cuts a line
+    kListNotify = 1u << 11,            // the list reports focus and clicks to its dialog
 };
 
 // Which part of the dialog a control belongs to.
-enum class DialogSection : int { Time = 0, Audio = 1, Video = 2, Size = 3, Results = 4 };
+enum class DialogSection : int { None = -1, Time = 0, Audio = 1, Video = 2, Size = 3, Results = 4 };
 
 struct DialogRect {
     int x, y, width, height;  // dialog units
@@ -45,6 +60,7 @@ struct DialogTemplate {
     int width, height;  // dialog units
     int menuId;         // 0 for none
     std::span<const DialogControl> controls;
+    const char* caption;  // UTF-8; nullptr when the program sets it at run time
 };
 
 // Menu items: a pop-up has a non-empty `children`, a separator has id 0 and no text.
@@ -61,6 +77,7 @@ struct MenuTemplate {
 };
 
 const DialogTemplate& MainDialogTemplate();  // template 101
+const DialogTemplate& InfoDialogTemplate();  // template 139
 const MenuTemplate& MainMenuTemplate();      // menu 130
 
 // String table entry `id` (UTF-8), or nullptr when there is none.

@@ -75,7 +75,13 @@ inline constexpr int kCaptionAudio = 1064;
 inline constexpr int kCaptionTime = 1065;
 inline constexpr int kStatusBar = 501;
 
+// Controls of the Info dialog; statics without an identifier carry -1.
+inline constexpr int kListHistory = 1067;
+inline constexpr int kCmdResumeAnimation = 1069;
+inline constexpr int kStaticNone = -1;
+
 // Commands.
+inline constexpr int kCmdOk = 1;
 inline constexpr int kCmdCancel = 2;
 inline constexpr int kCmdExit = 32770;
 inline constexpr int kCmdLogOff = 32771;

@@ -24,7 +24,7 @@
 #include <memory>
 
 #include "mainwnd/caret_blink.h"
-#include "mainwnd/dialog_style.h"
+#include "ui/dialog_style.h"
 #include "mainwnd/rate_dlg.h"
 #include "res/resource_ids.h"
 

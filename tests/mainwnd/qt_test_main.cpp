@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "mainwnd/dialog_builder.h"
-#include "mainwnd/dialog_style.h"
+#include "ui/dialog_builder.h"
+#include "ui/dialog_style.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <map>
 
-#include "mainwnd/icon_button.h"
+#include "ui/icon_button.h"
 #include "res/dialog_template.h"
 #include "res/resource_ids.h"
 #include "tests/mainwnd/window_driver.h"

@@ -1,4 +1,4 @@
-#include "mainwnd/dialog_builder.h"
+#include "ui/dialog_builder.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,8 +14,9 @@
 #include <QSlider>
 #include <cstdlib>
 
-#include "mainwnd/icon_button.h"
 #include "res/qt_resources.h"
+#include "ui/icon_button.h"
+#include "ui/list_box.h"
 
 int MulDiv(int a, int b, int c) {
     const long long p = static_cast<long long>(a) * b;
@@ -98,6 +99,23 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             w = combo;
             break;
         }
+        case ControlClass::ListBox: {
+            auto* list = new ListBox(surface);
+            list->setFrameShape((c.style & kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
+            list->setVerticalScrollBarPolicy((c.style & kVerticalScroll) ? Qt::ScrollBarAsNeeded
+                                                                         : Qt::ScrollBarAlwaysOff);
+            w = list;
+            break;
+        }
+        case ControlClass::Icon: {
+            // Shown at its own size from the control's top-left corner,
+            // whatever the rectangle.
+            auto* label = new QLabel(surface);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setPixmap(LoadIcon(std::atoi(text.toUtf8().constData())).pixmap(32, 32));
+            w = label;
+            break;
+        }
         case ControlClass::Trackbar: {
             auto* slider = new QSlider(Qt::Horizontal, surface);
             if (c.style & kTickMarks) {
@@ -120,8 +138,11 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
 
 std::map<int, QWidget*> BuildDialogControls(const DialogTemplate& dialog, QWidget* surface) {
     std::map<int, QWidget*> controls;
-    for (const DialogControl& c : dialog.controls)
-        controls[c.id] = CreateControl(c, surface);
+    for (const DialogControl& c : dialog.controls) {
+        QWidget* w = CreateControl(c, surface);
+        // Statics without an identifier exist but cannot be looked up.
+        if (c.id != -1) controls[c.id] = w;
+    }
     return controls;
 }
 

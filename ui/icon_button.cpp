@@ -1,4 +1,4 @@
-#include "mainwnd/icon_button.h"
+#include "ui/icon_button.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>

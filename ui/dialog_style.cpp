@@ -1,4 +1,4 @@
-#include "mainwnd/dialog_style.h"
+#include "ui/dialog_style.h"
 
 #include <QIcon>
 #include <QIconEngine>

@@ -28,7 +28,8 @@ QSize DialogSizeToPixels(int width, int height);
 QFont DialogFont();
 
 // Creates every control of `dialog` as a child of `surface`, in template
-// order, and returns them by identifier.
+// order, and returns them by identifier (those with identifier -1 are created
+// but not returned).
 std::map<int, QWidget*> BuildDialogControls(const DialogTemplate& dialog, QWidget* surface);
 
 // Fills `bar` with the pop-ups of `menu`. Item actions carry their command
