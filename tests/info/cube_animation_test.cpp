@@ -299,6 +299,23 @@ TEST(CubeFrame, NoFacesOutsideThePicture) {
     EXPECT_NE(std::count(wide.begin(), wide.end(), 7), static_cast<long>(wide.size()));
 }
 
+// Four turns of the rotation pattern from another phase, the cube bouncing
+// off all four margins: after every frame the old cube is gone and nothing
+// lies outside the new box (the sanitizers watch the edge-on faces).
+TEST(CubeFrame, ThousandsOfFramesStayInsideTheirBoxes) {
+    Scene scene;
+    scene.StartFixed();
+    g_cubePhase = 2.0;
+    scene.cube.m_posX = scene.cube.m_maxX - 3;
+    for (int frame = 1; frame <= 5000; ++frame) {
+        const CubeRect u = scene.Frame();
+        const CubeRect& box = scene.cube.m_lastBox;
+        ASSERT_TRUE(scene.CleanOutside(box)) << frame;
+        ASSERT_TRUE(box.left >= u.left && box.top >= u.top && box.right < u.right &&
+                    box.bottom < u.bottom);
+    }
+}
+
 // Frames whose pictures were checked by eye; frame 1 starts the seeded run.
 const int kGoldenFrames[] = {1, 200, 700};
 

@@ -144,7 +144,10 @@ TEST(CubeTriangle, BlendOnPackedPixels) {
 // Texel (u, v) lands where the pixel centre's coordinates say, held inside
 // the texture: a pixel over black keeps half the texel, and the texels here
 // have even, non-zero channels, so the texel can be read back. The quad
-// covers exactly the 32 x 32 pixels at (4, 4); its edges are slightly slanted.
+// covers exactly the 32 x 32 pixels at (4, 4); its edges are slightly slanted,
+// with slopes binary doubles hold exactly, so that centres can lie exactly on
+// texel edges: there a coordinate that falls along the row (or, constant
+// along the row, down the left edge) takes the texel before the edge.
 TEST(CubeTriangle, TexelLookup) {
     std::vector<uint16_t> texture(32 * 32);
     for (int32_t i = 0; i < 32 * 32; ++i) {
@@ -153,30 +156,39 @@ TEST(CubeTriangle, TexelLookup) {
     }
     struct Case {
         const char* name;
-        double u0, ux, v0, vy;  // u = u0 + ux * x, v = v0 + vy * y
+        double u0, ux, uy, v0, vx, vy;  // u = u0 + ux x + uy y, v likewise; (0, 0) at (4, 4)
     };
-    const Case cases[] = {{"identity", 0, 1, 0, 1},
-                          {"mirrored", 32, -1, 32, -1},
-                          {"u doubled, past the right edge", 0.25, 2, 0, 1},
-                          {"shifted before the left and top edges", -8, 1, -5.25, 1}};
+    const Case cases[] = {
+        {"identity", 0, 1, 0, 0, 0, 1},
+        {"mirrored", 32, -1, 0, 32, 0, -1},
+        {"mirrored, centres on texel edges", 32.5, -1, 0, 32.5, 0, -1},
+        {"transposed, centres on texel edges", 32.5, 0, -1, 0.5, 1, 0},
+        {"u doubled, past the right edge", 0.25, 2, 0, 0, 0, 1},
+        {"shifted before the left and top edges", -8, 1, 0, -5.25, 0, 1},
+    };
+    // Rounded down; rounded up less one where the biased rule says so.
+    auto texel = [](double c, bool falls) {
+        return std::clamp(static_cast<int32_t>(falls ? std::ceil(c) - 1 : std::floor(c)), 0, 31);
+    };
     for (const Case& c : cases) {
-        // Screen (4, 4) is texture (u0, v0).
         auto vertex = [&c](double x, double y) {
-            return TriangleVertex{x, y, c.u0 + c.ux * (x - 4), c.v0 + c.vy * (y - 4)};
+            return TriangleVertex{x, y, c.u0 + c.ux * (x - 4) + c.uy * (y - 4),
+                                  c.v0 + c.vx * (x - 4) + c.vy * (y - 4)};
         };
         Canvas canvas(40, 40, 0);
-        const TriangleVertex tl = vertex(3.7, 3.8), tr = vertex(36.3, 4.1), bl = vertex(3.9, 36.2),
-                             br = vertex(36.2, 36.4);
+        const TriangleVertex tl = vertex(3.75, 3.75), tr = vertex(36.125, 3.875),
+                             bl = vertex(4.25, 35.75), br = vertex(36.375, 35.875);
         canvas.Draw(texture.data(), tl, tr, bl);
         canvas.Draw(texture.data(), bl, tr, br);
         for (int32_t y = 0; y < 40; ++y) {
             for (int32_t x = 0; x < 40; ++x) {
                 int want = 0;
                 if (x >= 4 && x < 36 && y >= 4 && y < 36) {
-                    const auto column = std::clamp(
-                        static_cast<int32_t>(std::floor(c.u0 + c.ux * (x - 3.5))), 0, 31);
-                    const auto row = std::clamp(
-                        static_cast<int32_t>(std::floor(c.v0 + c.vy * (y - 3.5))), 0, 31);
+                    const double cx = x - 3.5, cy = y - 3.5;
+                    const int32_t column =
+                        texel(c.u0 + c.ux * cx + c.uy * cy, c.ux < 0 || (c.ux == 0 && c.uy < 0));
+                    const int32_t row =
+                        texel(c.v0 + c.vx * cx + c.vy * cy, c.vx < 0 || (c.vx == 0 && c.vy < 0));
                     want = texture[static_cast<size_t>(row * 32 + column)];
                 }
                 ASSERT_EQ(canvas.At(x, y) << 1, want) << c.name << " at " << x << "," << y;
