@@ -153,6 +153,7 @@ private:
     void ToggleFlag(int32_t& flag);
     void CheckMenuItem(int id, bool checked);
     void SetMenuItemByPosition(int popup, int position, int id, const char* text);
+    void OpenInfoDialog();
 
     // Status bar, tooltips, menu help.
     bool CreateStatusBar();

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include "info/info_dlg.h"
 #include "mainwnd/rate_dlg.h"
 #include "res/resource_ids.h"
 
@@ -42,6 +43,15 @@ void CRateDlg::SetMenuItemByPosition(int popup, int position, int id, const char
     QAction* action = items[position];
     action->setText(QString::fromUtf8(text));
     action->setData(id);
+}
+
+// A fresh dialog for every opening, modal over this window; only the cube's
+// rotation phase outlives it.
+void CRateDlg::OpenInfoDialog() {
+    g_pInfoDlg = new CInfoDlg(this);
+    g_pInfoDlg->DoModal();
+    delete g_pInfoDlg;
+    g_pInfoDlg = nullptr;
 }
 
 bool CRateDlg::OnCommand(uint32_t wParam, intptr_t) {
@@ -108,6 +118,9 @@ bool CRateDlg::OnCommand(uint32_t wParam, intptr_t) {
             break;
         case res::kCmdRecalculate:
             RecalculateAll();
+            break;
+        case res::kCmdInfo:
+            OpenInfoDialog();
             break;
         default:
             break;

@@ -17,6 +17,7 @@
 #include "res/qt_resources.h"
 #include "ui/icon_button.h"
 #include "ui/list_box.h"
+#include "ui/titled_frame.h"
 
 int MulDiv(int a, int b, int c) {
     const long long p = static_cast<long long>(a) * b;
@@ -65,7 +66,7 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
     QWidget* w = nullptr;
     switch (c.cls) {
         case ControlClass::GroupBox:
-            w = new QGroupBox(text, surface);
+            w = text.isEmpty() ? new QGroupBox(surface) : new TitledFrame(text, surface);
             break;
         case ControlClass::Static: {
             auto* label = new QLabel(text, surface);

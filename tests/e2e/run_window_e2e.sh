@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the built program on a virtual display with a private session bus,
 # finds its window by title, checks its size, takes a screenshot into the
-# build folder and ends the program through "&Beenden" with the keyboard.
+# build folder, opens "&Info" and takes a screenshot of the cube, closes it
+# with Escape and ends the program through "&Beenden" with the keyboard.
 # Then starts it again with automatic saving on and ends it the way the end
 # of a desktop session does (SIGTERM): the settings must have been saved.
 # Usage: run_window_e2e.sh PROGRAM OUTPUT_DIR
@@ -66,6 +67,35 @@ import -window "$wid" "$shot"
 colours=$(convert "$shot" -format '%k' info:)
 [ "$colours" -gt 20 ] || fail "the screenshot has only $colours colours: nothing drawn"
 echo "screenshot: $shot (${width}x${height}, $colours colours)"
+
+# "&Hilfe" -> "&Info": a modal dialog with the cube over a picture of itself.
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+xdotool key --delay 200 alt+h
+sleep 0.5
+xdotool key i
+info=""
+for _ in $(seq 1 50); do
+  info=$(xdotool search --name '^Info$' 2>/dev/null | head -n 1 || true)
+  [ -n "$info" ] && break
+  sleep 0.1
+done
+[ -n "$info" ] || fail "no window titled 'Info' appeared"
+read -r iwidth iheight < <(xwininfo -id "$info" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+[ "$iwidth" -eq 399 ] && [ "$iheight" -eq 244 ] || fail "Info window ${iwidth}x${iheight}, expected 399x244"
+sleep 0.5
+import -window "$info" "$out/e2e_info.png"
+sleep 0.3
+import -window "$info" "$out/e2e_info_later.png"
+moved=$(compare -metric AE "$out/e2e_info.png" "$out/e2e_info_later.png" null: 2>&1 || true)
+[ "${moved%% *}" -gt 100 ] 2>/dev/null || fail "the cube does not move (${moved} pixels changed)"
+echo "Info screenshot: $out/e2e_info.png (cube moved over $moved pixels)"
+xdotool key Escape
+for _ in $(seq 1 50); do
+  xdotool search --name '^Info$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool search --name '^Info$' >/dev/null 2>&1 && fail "Escape did not close the Info dialog"
+echo "Info closed with Escape"
 
 # "&Steuerung" -> "&Beenden" with the keyboard.
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
