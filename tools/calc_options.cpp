@@ -49,7 +49,7 @@ std::string ReadDuration(std::string_view text, DurationArg* out) {
     out->fields = true;
     int64_t* targets[3] = {&out->hours, &out->minutes, &out->seconds};
     for (int i = 0; i < 3; ++i) {
-        if (!ParseWholeNumber(fields[i], targets[i])) return NumberError("--duration", text);
+        if (!ParseWholeNumber(fields[i], targets[i])) return NumberError("--duration", fields[i]);
     }
     return {};
 }
