@@ -116,8 +116,6 @@ private:
     bool ReadAllInputs();
     void RefreshAll();
     void RecalculateAll();
-    bool IsRangeBroken(int which) const;
-    void CorrectRange(int which);
     void ShowQuantity(int which);
     void ShowSliderLabel(int which, bool groupMinutes);
     void OnChangeTime();
@@ -208,6 +206,5 @@ private:
     QAction* m_rightJustify = nullptr;  // the separator before "&Hilfe"
     std::vector<QMenu*> m_popups;
     std::map<int, QAction*> m_actions;
-    int m_rangeNesting = 0;
     std::map<int, QIcon> m_icons;
 };

@@ -1,36 +1,19 @@
-// Which quantity is recomputed after a change, the range rules, the validity
-// state, and the change handlers of the edit fields, lists and check boxes.
+// The window's side of a recalculation (what it shows after the rules of
+// core/recalculation.h have solved), the validity state, and the change
+// handlers of the edit fields, lists and check boxes.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include "core/recalculation.h"
 #include "core/slider_scale.h"
 #include "core/wrap.h"
 #include "mainwnd/rate_dlg.h"
 #include "res/resource_ids.h"
 
 namespace {
-
-// For each changed quantity, the quantities to solve in order of preference;
-// the first one not locked is solved. With all three locked the changed
-// quantity itself is solved from the others.
-constexpr int kSolveOrder[4][3] = {
-    {Video, Size, Audio},  // Time changed
-    {Video, Size, Time},   // Audio changed
-    {Size, Time, Audio},   // Video changed
-    {Video, Time, Audio},  // Size changed
-};
-
-// A range correction re-solves the quantity the user changed, which may
-// break a range again and correct back. Two kinds of state never settle: a
-// quantity whose three partners are locked (it is solved again to the same
-// value), and a pair that keeps correcting each other (a duration below one
-// second taken by the full re-read, or a size equal to the header). After two
-// nested corrections any further one only corrects the value in place; no
-// state that settles by itself needs more than one.
-constexpr int kMaxRangeNesting = 2;
 
 // GetDlgItemInt: a signed 32-bit number between optional blanks; 0 when the
 // text is not such a number.
@@ -48,68 +31,25 @@ int64_t TotalSeconds(int64_t hours, int64_t minutes, int64_t seconds) {
 }  // namespace
 
 void CRateDlg::Recalculate(int changed, int target, bool force) {
-    const bool locked[4] = {m_chkTimeFix->isChecked(), m_chkAudioFix->isChecked(),
-                            m_chkVideoFix->isChecked(), m_chkSizeFix->isChecked()};
+    const LockStates locked = {m_chkTimeFix->isChecked(), m_chkAudioFix->isChecked(),
+                               m_chkVideoFix->isChecked(), m_chkSizeFix->isChecked()};
     UpdateSlider(changed);
-    int solved = changed;
-    for (const int candidate : kSolveOrder[changed]) {
-        if (!locked[candidate]) {
-            solved = candidate;
-            break;
-        }
-    }
+    int solved = SolveTarget(changed, locked);
     ShowSliderLabel(changed, true);
     if (m_model.autoCalculate != 0 || force) {
         if (target != -1) solved = target;
-        m_model.Solve(solved);
-        if (!m_bInitializing && m_model.autoRange != 0 && IsRangeBroken(solved)) {
-            CorrectRange(solved);
-            if (m_rangeNesting < kMaxRangeNesting) {
-                ++m_rangeNesting;
-                // The corrected quantity counts as changed; the one the user
-                // changed is recomputed from it.
-                Recalculate(solved, changed, false);
-                --m_rangeNesting;
-            }
+        // The solve, its range rule and the nested correction show nothing on
+        // the way; when the changed quantity was solved again, its controls
+        // are shown here, before those of the solved one.
+        const RecalcOutcome outcome = SolveInRange(m_model, changed, solved, !m_bInitializing);
+        if (outcome.changedSolvedAgain) {
+            ShowQuantity(changed);
+            UpdateSlider(changed);
         }
         ShowQuantity(solved);
         UpdateSlider(solved);
     }
     UpdateResults();
-}
-
-bool CRateDlg::IsRangeBroken(int which) const {
-    switch (which) {
-        case Time:
-            return m_model.totalSeconds < 1;
-        case Audio:
-            return m_model.audioRate > kMaxAudioRate || m_model.audioRate < kMinAudioRate;
-        case Video:
-            return m_model.videoRate < 1;
-        case Size:
-            return m_model.sizeBytes < m_model.headerBytes;
-        default:
-            return false;
-    }
-}
-
-void CRateDlg::CorrectRange(int which) {
-    switch (which) {
-        case Time:
-            m_model.SetDuration(1);
-            break;
-        case Audio:
-            m_model.audioRate = m_model.audioRate > kMaxAudioRate ? kMaxAudioRate : kMinAudioRate;
-            break;
-        case Video:
-            m_model.videoRate = 1;
-            break;
-        case Size:
-            m_model.SetSize(m_model.headerBytes);
-            break;
-        default:
-            break;
-    }
 }
 
 void CRateDlg::ShowSliderLabel(int which, bool groupMinutes) {

@@ -1,0 +1,69 @@
+// The command line of tessarin-calc, read into plain values: which
+// quantities were given and with what numbers, the locks, the quantity to
+// solve and the switches. Every number must be whole and fit 64 bits; a
+// problem gives one line naming the argument. What the values then do to the
+// film model is calc_apply.h's.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/recalculation.h"
+
+namespace calc {
+
+// A duration as H:MM:SS fields (each any whole number, as the window's three
+// edit fields take them) or as seconds.
+struct DurationArg {
+    bool fields = false;
+    int64_t hours = 0, minutes = 0, seconds = 0;  // fields
+    int64_t totalSeconds = 0;                     // otherwise
+};
+
+struct CalcOptions {
+    std::optional<DurationArg> duration;
+    std::optional<int64_t> audio;  // kBit/s
+    bool noAudio = false;
+    std::optional<int64_t> video;  // kBit/s
+    std::optional<int64_t> size;   // bytes
+    std::optional<int64_t> cds;    // count; the size is count × the CD size
+    int cdSizeIndex = 1;           // into kCdSizes: 700 MB unless --cd-size
+    std::optional<int64_t> parts;
+    std::optional<LockStates> locks;
+    int solve = -1;  // a quantity, or -1
+    bool noLimits = false;
+    bool settings = false;
+    bool json = false;
+    bool help = false;
+    bool version = false;
+    // The quantity of the last of --duration, --audio, --video, --size and
+    // --cds on the line; -1 when none was given.
+    int lastGiven = -1;
+
+    // Given on the line: a value, or for the audio --no-audio too, for the
+    // size --cds too.
+    bool Given(int quantity) const;
+};
+
+// On success `error` is empty.
+struct ParsedOptions {
+    CalcOptions options;
+    std::string error;
+};
+
+// `args` without the program name. Options take their value as the next
+// argument or after '='; each may be given once.
+ParsedOptions ParseOptions(std::span<const std::string_view> args);
+
+// A whole number: an optional '-' and at least one digit, nothing else, that
+// fits 64 bits.
+bool ParseWholeNumber(std::string_view text, int64_t* out);
+
+// "time", "audio", "video", "size" to 0..3; -1 for anything else.
+int QuantityByName(std::string_view name);
+const char* QuantityName(int quantity);
+
+}  // namespace calc

@@ -1,0 +1,75 @@
+#include "tools/calc_run.h"
+
+#include "settings/file_registry.h"
+#include "settings/stored_settings.h"
+#include "tools/calc_apply.h"
+#include "tools/calc_options.h"
+#include "tools/calc_output.h"
+
+namespace calc {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tessarin-calc [--duration H:MM:SS | --duration SECONDS] [--audio KBIT | --no-audio]\n"
+    "                     [--video KBIT] [--size N[G|M|K|B]] [--cds N [--cd-size 650|700|800]]\n"
+    "                     [--parts N] [--lock time,audio,video,size] [--solve "
+    "time|audio|video|size]\n"
+    "                     [--no-limits] [--settings] [--json] [--help] [--version]\n";
+
+constexpr const char* kHelp =
+    "Trades the duration, audio bitrate, video bitrate and maximum size of a film\n"
+    "against each other as Tessarin does, and solves one of them.\n"
+    "\n"
+    "  --duration T      H:MM:SS or seconds\n"
+    "  --audio KBIT      audio bitrate, 1 kBit = 1024 bits\n"
+    "  --no-audio        a film without audio (\"Aus\")\n"
+    "  --video KBIT      video bitrate, 1 kBit = 1024 bits\n"
+    "  --size N[G|M|K|B] maximum size; MByte without a unit, 1 MByte = 1024 kByte\n"
+    "  --cds N           N CDs: N parts and N times the CD size\n"
+    "  --cd-size MB      650, 700 (default) or 800\n"
+    "  --parts N         number of parts, each with a 10256-byte header\n"
+    "  --lock LIST       quantities the lock table must not solve, or \"none\"\n"
+    "  --solve Q         the quantity to solve\n"
+    "  --no-limits       keep values outside their ranges\n"
+    "  --settings        start from the stored settings of Tessarin (read only)\n"
+    "  --json            one JSON object instead of text\n"
+    "\n"
+    "Solved: --solve; else the one quantity neither given nor locked; else the\n"
+    "first free one of Tessarin's order for the last quantity given.\n"
+    "Exit status: 0 valid, 1 values out of range (\"Fehlerhaft\"), 2 usage error.\n"
+    "See tessarin-calc(1).\n";
+
+}  // namespace
+
+int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    const ParsedOptions parsed = ParseOptions(args);
+    if (!parsed.error.empty()) {
+        err << "tessarin-calc: " << parsed.error << " (see --help)\n";
+        return kExitUsage;
+    }
+    const CalcOptions& o = parsed.options;
+    if (o.help) {
+        out << kUsage << "\n" << kHelp;
+        return kExitValid;
+    }
+    if (o.version) {
+        out << "tessarin-calc " << settings::kVersionMajor << "." << settings::kVersionMinor
+            << "\n";
+        return kExitValid;
+    }
+    StartState start = InitialState();
+    if (o.settings) {
+        settings::FileRegistry registry(settings::DefaultSettingsPath());
+        start = StoredState(registry);
+    }
+    const Calculation c = Calculate(o, start);
+    if (!c.error.empty()) {
+        err << "tessarin-calc: " << c.error << "\n";
+        return kExitUsage;
+    }
+    out << (o.json ? FormatJson(c) : FormatText(c));
+    return c.model.Validity() == kStateFaulty ? kExitFaulty : kExitValid;
+}
+
+}  // namespace calc
