@@ -79,7 +79,9 @@ void SystemExitRequests::Request(SystemExit exit) {
             return;
         }
         // Whatever the privilege step answered, the request is made: polkit
-        // may still ask the user, and a refusal is the system's to give.
+        // may still ask the user, and a refusal is the system's to give. The
+        // requests themselves are sent without waiting for an answer, which
+        // may take as long as the user's authentication and decides nothing.
         const char* request = steps.request;
         EnableShutdownPrivilege(steps.privilegeStep, [request](bool) {
             QDBusMessage call = LogindCall(request);
