@@ -23,6 +23,7 @@
 #include "mainwnd/trackbar_notifier.h"
 #include "res/dialog_template.h"
 #include "res/resource_ids.h"
+#include "system/system_exit.h"
 
 // The client area below the menu bar. A left click on it, outside every
 // control, takes the keyboard focus away from the controls.
@@ -60,7 +61,7 @@ void SetSliderRange(QSlider* slider, const SliderRange& range) {
 
 }  // namespace
 
-CRateDlg::CRateDlg() : QWidget(nullptr) {
+CRateDlg::CRateDlg() : QWidget(nullptr), m_systemExit(new SystemExitRequests(this)) {
     m_model.Reset();
 }
 

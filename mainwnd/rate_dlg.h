@@ -23,6 +23,7 @@ class QMenu;
 class QMenuBar;
 class QSlider;
 class StatusBar;
+class SystemExitRequests;
 class ToolTipController;
 
 // Notification codes that reach OnNotify and OnCommand.
@@ -207,4 +208,6 @@ private:
     std::vector<QMenu*> m_popups;
     std::map<int, QAction*> m_actions;
     std::map<int, QIcon> m_icons;
+    // Log-off, restart and power-off requests still waiting for an answer.
+    SystemExitRequests* m_systemExit = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "info/info_dlg.h"
 #include "mainwnd/rate_dlg.h"
 #include "res/resource_ids.h"
+#include "system/system_exit.h"
 
 namespace {
 
@@ -61,6 +62,17 @@ bool CRateDlg::OnCommand(uint32_t wParam, intptr_t) {
         case res::kCmdCancel:
         case res::kCmdExit:
             PostQuit();
+            break;
+        // These ask the system and return at once; the answer, if any, comes
+        // later and shows nothing.
+        case res::kCmdLogOff:
+            m_systemExit->Request(SystemExit::LogOff);
+            break;
+        case res::kCmdRestart:
+            m_systemExit->Request(SystemExit::Restart);
+            break;
+        case res::kCmdShutDown:
+            m_systemExit->Request(SystemExit::PowerOff);
             break;
         case res::kEditHours:
         case res::kEditMinutes:

@@ -8,7 +8,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BASE_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2 xvfb xauth xdotool x11-utils imagemagick dbus
+  fonts-liberation2 xvfb xauth xdotool x11-utils imagemagick dbus python3-dbusmock
 )
 
 ensure_packages() {

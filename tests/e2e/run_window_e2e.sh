@@ -1,25 +1,56 @@
 #!/usr/bin/env bash
-# Starts the built program on a virtual display with a private session bus,
-# finds its window by title, checks its size, takes a screenshot into the
-# build folder, opens "&Info" and takes a screenshot of the cube, closes it
-# with Escape and ends the program through "&Beenden" with the keyboard.
-# Then starts it again with automatic saving on and ends it the way the end
-# of a desktop session does (SIGTERM): the settings must have been saved.
+# Starts the built program on a virtual display with private, empty session
+# and system buses, finds its window by title, checks its size, takes a
+# screenshot into the build folder, opens "&Info" and takes a screenshot of
+# the cube, closes it with Escape and ends the program through "&Beenden"
+# with the keyboard. Then starts it again with automatic saving on and ends
+# it the way the end of a desktop session does (SIGTERM): the settings must
+# have been saved.
 # Usage: run_window_e2e.sh PROGRAM OUTPUT_DIR
 set -euo pipefail
 
 if [ "${1:-}" != "--inner" ]; then
-  exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$@"
+  # Both buses listen in a folder of this run and can start no service:
+  # whatever the program is asked to do cannot reach the machine's buses.
+  bus_dir=$(mktemp -d)
+  trap 'rm -rf "$bus_dir"' EXIT
+  printf '%s\n' \
+    '<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"' \
+    ' "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">' \
+    "<busconfig><listen>unix:dir=$bus_dir</listen>" \
+    '<policy context="default"><allow send_destination="*" eavesdrop="true"/>' \
+    '<allow eavesdrop="true"/><allow own="*"/></policy>' \
+    '</busconfig>' >"$bus_dir/bus.conf"
+  status=0
+  dbus-run-session --config-file="$bus_dir/bus.conf" -- \
+    xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$bus_dir" "$@" || status=$?
+  exit "$status"
 fi
-shift
-program=$1
-out=$2
+bus_dir=$2
+program=$3
+out=$4
 mkdir -p "$out"
+
+{
+  read -r system_bus
+  read -r system_bus_pid
+} < <(dbus-daemon --config-file="$bus_dir/bus.conf" --fork --print-address=1 --print-pid=1)
+export DBUS_SYSTEM_BUS_ADDRESS=$system_bus
+trap 'kill "$system_bus_pid" 2>/dev/null' EXIT
+for address in "$DBUS_SYSTEM_BUS_ADDRESS" "$DBUS_SESSION_BUS_ADDRESS"; do
+  case "$address" in
+    "unix:path=$bus_dir/"*) ;;
+    *)
+      echo "FAIL: the bus address '$address' is not one of this test's buses" >&2
+      exit 1
+      ;;
+  esac
+done
 
 # Its own settings folder: the test never touches the user's settings.
 export XDG_CONFIG_HOME
 XDG_CONFIG_HOME=$(mktemp -d)
-trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+trap 'rm -rf "$XDG_CONFIG_HOME"; kill "$system_bus_pid" 2>/dev/null' EXIT
 unset QT_QPA_PLATFORM
 
 pid=""

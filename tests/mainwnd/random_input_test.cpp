@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <random>
 
 #include "core/number_text.h"
@@ -51,8 +52,10 @@ bool Readable(const QString& text) {
 TEST(RandomInput, EveryFieldStaysReadableWhateverTheUserDoes) {
     WindowDriver w;
     std::mt19937 rng(20261207);
-    const int commands[] = {kCmdAutoCalculate, kCmdAutoRange, kCmdRecalculate, kCmdShowTime,
-                            kCmdShowAudio,     kCmdShowVideo, kCmdShowSize,    kCmdStatusBar};
+    constexpr int commands[] = {kCmdAutoCalculate, kCmdAutoRange, kCmdRecalculate, kCmdShowTime,
+                                kCmdShowAudio,     kCmdShowVideo, kCmdShowSize,    kCmdStatusBar};
+    static_assert(std::ranges::none_of(commands, IsSystemExitCommand),
+                  "the random stream never logs off, restarts or powers off");
     const int boxes[] = {kFixTime, kFixAudio, kFixVideo, kFixSize, kAudioOff};
     const int sliders[] = {kSliderTime, kSliderAudio, kSliderVideo, kSliderSize};
     for (int step = 0; step < 1500; ++step) {
