@@ -17,9 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "mainwnd/dialog_builder.h"
-#include "mainwnd/dialog_style.h"
 #include "tests/mainwnd/window_driver.h"
+#include "ui/dialog_builder.h"
+#include "ui/dialog_style.h"
 
 namespace {
 
