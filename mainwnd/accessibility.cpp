@@ -241,18 +241,23 @@ public:
     }
 };
 
+// The main window's own controls by identifier; of the Info dialog only the
+// statics, which offer their text as those of the main window do.
 QAccessibleInterface* WindowAccessibleFactory(const QString& className, QObject* object) {
     if (!object || !object->isWidgetType()) return nullptr;
     if (className == QLatin1String("StatusBar"))
         return new StatusBarAccessible(static_cast<StatusBar*>(object));
+    if (!object->property(kControlIdProperty).isValid()) return nullptr;
     const int id = ControlId(object);
-    if (id < kSliderTime || id > kCaptionTime) return nullptr;
     if (className == QLatin1String("QLabel")) {
         auto* label = static_cast<QLabel*>(object);
+        // An icon stays the toolkit's image.
+        if (!label->pixmap().isNull()) return nullptr;
         if (const ValueLabel* entry = FindValueLabel(id))
             return new ValueLabelAccessible(label, *entry);
         return new StaticAccessible(label);
     }
+    if (id < kSliderTime || id > kCaptionTime) return nullptr;
     if (className == QLatin1String("QComboBox"))
         return new ComboAccessible(static_cast<QComboBox*>(object));
     if (className == QLatin1String("QSlider"))
