@@ -16,14 +16,15 @@
 #include <algorithm>
 
 #include "core/slider_scale.h"
+#include "mainwnd/accessibility.h"
 #include "mainwnd/caret_blink.h"
-#include "ui/dialog_builder.h"
-#include "ui/icon_button.h"
 #include "mainwnd/status_bar.h"
 #include "mainwnd/trackbar_notifier.h"
 #include "res/dialog_template.h"
 #include "res/resource_ids.h"
 #include "system/system_exit.h"
+#include "ui/dialog_builder.h"
+#include "ui/icon_button.h"
 
 // The client area below the menu bar. A left click on it, outside every
 // control, takes the keyboard focus away from the controls.
@@ -107,7 +108,9 @@ bool CRateDlg::Create() {
     new CaretBlinkTimeout(this);
     m_surface = new DialogSurface(this);
     m_surface->setObjectName(QStringLiteral("surface"));
+    InstallAccessibility();
     m_controls = BuildDialogControls(dialog, m_surface);
+    WatchControls(m_controls);
 
     const QSize client = DialogSizeToPixels(dialog.width, dialog.height);
     m_menuHeight = m_menuBar->sizeHint().height();

@@ -7,6 +7,7 @@
 
 #include "core/number_text.h"
 #include "core/wrap.h"
+#include "mainwnd/accessibility.h"
 #include "mainwnd/rate_dlg.h"
 #include "res/resource_ids.h"
 
@@ -21,7 +22,9 @@ void SetControlText(QWidget* control, const char* text) {
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setText(s);
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        const QString before = label->text();
         label->setText(s);
+        NotifyTextChanged(label, before);
     }
 }
 

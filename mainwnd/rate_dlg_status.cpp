@@ -6,12 +6,12 @@
 #include <QWidget>
 #include <cstring>
 
-#include "ui/dialog_builder.h"
 #include "mainwnd/rate_dlg.h"
 #include "mainwnd/status_bar.h"
 #include "mainwnd/tool_tips.h"
 #include "res/dialog_template.h"
 #include "res/resource_ids.h"
+#include "ui/dialog_builder.h"
 
 namespace {
 
@@ -74,6 +74,13 @@ void CRateDlg::ShowStatus(int state) {
     m_hStatusBar->SetText(1, QString::fromUtf8(look->word), false);
     m_hStatusBar->SetText(0, QString::fromUtf8(look->message), true);
     m_hStatusBar->SetIcon(2, Icon(look->icon), look->icon);
+    // Heard as the word and the message, without the arrow that points at
+    // the word on the screen.
+    QString description = QString::fromUtf8(look->word);
+    QString message = QString::fromUtf8(look->message);
+    if (message.endsWith(QStringLiteral(" --->"))) message.chop(5);
+    if (!message.isEmpty()) description += QStringLiteral(". ") + message;
+    m_hStatusBar->SetStateDescription(description);
 }
 
 bool CRateDlg::CreateToolTips() {

@@ -1,5 +1,6 @@
 #include "mainwnd/status_bar.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOption>
@@ -18,10 +19,22 @@ void StatusBar::SetParts(const std::array<int, kParts>& rightEdges) {
 
 void StatusBar::SetText(int part, const QString& text, bool border) {
     if (part < 0 || part >= kParts) return;
+    const QString before = m_parts[part].text;
     m_parts[part].text = text;
     m_parts[part].border = border;
-    setAccessibleDescription(m_parts[1].text + QLatin1Char(' ') + m_parts[0].text);
     update();
+    if (before == text) return;
+    // A reader that watches the part hears its new text.
+    if (QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(this)) {
+        if (QAccessibleInterface* shown = bar->child(part)) {
+            QAccessibleTextUpdateEvent event(shown, 0, before, text);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+}
+
+void StatusBar::SetStateDescription(const QString& description) {
+    if (description != accessibleDescription()) setAccessibleDescription(description);
 }
 
 void StatusBar::SetIcon(int part, const QIcon& icon, int iconId) {

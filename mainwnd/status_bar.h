@@ -1,6 +1,7 @@
 // The status bar at the bottom of the main window: three parts whose right
 // edges the program sets, a text in each, borders on request, an icon in the
-// last part. A left or right click anywhere on it is reported.
+// last part. A left or right click anywhere on it is reported. What it tells
+// assistive technology is in status_bar_accessible.h.
 #pragma once
 
 #include <QIcon>
@@ -20,6 +21,9 @@ public:
     void SetParts(const std::array<int, kParts>& rightEdges);
     void SetText(int part, const QString& text, bool border = true);
     void SetIcon(int part, const QIcon& icon, int iconId);
+    // The state in words for assistive technology ("Ungeprüft. Hier drücken,
+    // um neu zu berechnen."); a change is announced.
+    void SetStateDescription(const QString& description);
     QString Text(int part) const;
     int IconId(int part) const;
     QRect PartRect(int part) const;

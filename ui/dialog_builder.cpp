@@ -60,6 +60,16 @@ Qt::Alignment TextAlignment(uint32_t style) {
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
+// A control carries its identifier from the start: the toolkit asks for its
+// accessible interface while its text and entries are set, and the window's
+// interfaces are chosen by identifier.
+template <typename W>
+W* Tagged(W* w, const DialogControl& c) {
+    w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
+    w->setProperty(kControlIdProperty, c.id);
+    return w;
+}
+
 QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
     const QString text = c.text ? QString::fromUtf8(c.text) : QString();
     QRect geometry = DialogUnitsToPixels(c.rect);
@@ -69,9 +79,10 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             w = text.isEmpty() ? new QGroupBox(surface) : new TitledFrame(text, surface);
             break;
         case ControlClass::Static: {
-            auto* label = new QLabel(text, surface);
+            auto* label = Tagged(new QLabel(surface), c);
             label->setAlignment(TextAlignment(c.style) | Qt::AlignTop);
             label->setTextFormat(Qt::PlainText);
+            label->setText(text);
             w = label;
             break;
         }
@@ -90,7 +101,7 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             w = new IconButton(surface);
             break;
         case ControlClass::ComboBox: {
-            auto* combo = new QComboBox(surface);
+            auto* combo = Tagged(new QComboBox(surface), c);
             for (const char* item : c.items)
                 combo->addItem(QString::fromUtf8(item));
             combo->setCurrentIndex(-1);
@@ -127,8 +138,7 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             break;
         }
     }
-    w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
-    w->setProperty(kControlIdProperty, c.id);
+    Tagged(w, c);
     w->setFocusPolicy((c.style & kTabStop) ? Qt::StrongFocus : Qt::NoFocus);
     if (c.accessibleName) w->setAccessibleName(QString::fromUtf8(c.accessibleName));
     w->setGeometry(geometry);
@@ -151,6 +161,8 @@ void BuildMenuBar(const MenuTemplate& menu, QMenuBar* bar, std::map<int, QAction
                   std::vector<QMenu*>* popups) {
     for (const MenuItem& popupItem : menu.popups) {
         QMenu* popup = bar->addMenu(QString::fromUtf8(popupItem.text));
+        // An open pop-up is heard by its title, without the mnemonic mark.
+        popup->setAccessibleName(QString::fromUtf8(popupItem.text).remove(QLatin1Char('&')));
         popups->push_back(popup);
         for (const MenuItem& item : popupItem.children) {
             if (item.id == 0) {

@@ -9,6 +9,7 @@ BASE_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 xvfb xauth xdotool x11-utils imagemagick dbus python3-dbusmock
+  at-spi2-core python3-pyatspi
 )
 
 ensure_packages() {

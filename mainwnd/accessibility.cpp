@@ -1,0 +1,336 @@
+#include "mainwnd/accessibility.h"
+
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QSlider>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <memory>
+
+#include "core/number_text.h"
+#include "core/slider_scale.h"
+#include "mainwnd/accessible_text.h"
+#include "mainwnd/status_bar.h"
+#include "mainwnd/status_bar_accessible.h"
+#include "res/resource_ids.h"
+#include "ui/dialog_builder.h"
+
+using namespace res;
+
+namespace {
+
+// A label that shows a value, the caption it is heard with, and for the
+// value of a slider that slider.
+struct ValueLabel {
+    int id;
+    int caption;
+    int slider;
+};
+constexpr ValueLabel kValueLabels[] = {
+    {kLabelHeader, kCaptionHeader, 0},
+    {kLabelAudioData, kCaptionAudioData, 0},
+    {kLabelVideoData, kCaptionVideoData, 0},
+    {kLabelTotalData, kCaptionTotalData, 0},
+    {kLabelTimeSlider, kCaptionTime, kSliderTime},
+    {kLabelAudioSlider, kCaptionAudio, kSliderAudio},
+    {kLabelVideoSlider, kCaptionVideo, kSliderVideo},
+    {kLabelSizeSlider, kCaptionSize, kSliderSize},
+};
+
+// The controls each caption labels; 0 ends a list.
+struct CaptionLink {
+    int caption;
+    std::array<int, 3> targets;
+};
+constexpr CaptionLink kCaptionLinks[] = {
+    {kCaptionTime, {kEditHours, kEditMinutes, kEditSeconds}},
+    {kCaptionAudio, {kEditAudio, 0, 0}},
+    {kCaptionVideo, {kEditVideo, 0, 0}},
+    {kCaptionSize, {kEditSize, 0, 0}},
+    {kLabelCds, {kEditCdCount, 0, 0}},
+    {kCaptionHeader, {kLabelHeader, 0, 0}},
+    {kCaptionAudioData, {kLabelAudioData, 0, 0}},
+    {kCaptionVideoData, {kLabelVideoData, 0, 0}},
+    {kCaptionTotalData, {kLabelTotalData, 0, 0}},
+};
+
+int ControlId(const QObject* object) {
+    const QVariant id = object->property(kControlIdProperty);
+    return id.isValid() ? id.toInt() : 0;
+}
+
+const ValueLabel* FindValueLabel(int id) {
+    for (const ValueLabel& v : kValueLabels) {
+        if (v.id == id) return &v;
+    }
+    return nullptr;
+}
+
+const CaptionLink* FindCaptionLink(int id) {
+    for (const CaptionLink& c : kCaptionLinks) {
+        if (c.caption == id) return &c;
+    }
+    return nullptr;
+}
+
+// The control `id` beside `w` on the same surface.
+QWidget* Sibling(const QWidget* w, int id) {
+    const QWidget* surface = w->parentWidget();
+    if (!surface || id == 0) return nullptr;
+    for (QObject* child : surface->children()) {
+        if (child->isWidgetType() && ControlId(child) == id) return static_cast<QWidget*>(child);
+    }
+    return nullptr;
+}
+
+// A caption's words without the colon that ends them on the screen.
+QString CaptionWords(const QWidget* caption) {
+    const auto* label = qobject_cast<const QLabel*>(caption);
+    QString words = label ? label->text() : QString();
+    if (words.endsWith(QLatin1Char(':'))) words.chop(1);
+    return words;
+}
+
+using Relations = QList<QPair<QAccessibleInterface*, QAccessible::Relation>>;
+
+void AddRelation(Relations* relations, QWidget* other, QAccessible::Relation relation) {
+    if (!other) return;
+    if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(other))
+        relations->append({iface, relation});
+}
+
+// Every static of the window offers its text; a caption names the controls
+// it labels.
+class StaticAccessible : public ReadOnlyText<QAccessibleWidget> {
+public:
+    explicit StaticAccessible(QLabel* label)
+        : ReadOnlyText<QAccessibleWidget>(label, QAccessible::StaticText) {}
+
+    QString Shown() const override { return static_cast<QLabel*>(widget())->text(); }
+
+    Relations relations(QAccessible::Relation match) const override {
+        Relations r = QAccessibleWidget::relations(match);
+        const CaptionLink* link = FindCaptionLink(ControlId(widget()));
+        if (!link || !(match & QAccessible::Labelled)) return r;
+        for (int id : link->targets)
+            AddRelation(&r, Sibling(widget(), id), QAccessible::Labelled);
+        return r;
+    }
+};
+
+// A result or a slider's value: heard as "Gesamtdaten: 1.467.438.112 Byte".
+class ValueLabelAccessible : public StaticAccessible {
+public:
+    ValueLabelAccessible(QLabel* label, const ValueLabel& entry)
+        : StaticAccessible(label), m_entry(entry) {}
+
+    using StaticAccessible::text;
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return Shown();
+        if (t != QAccessible::Name) return StaticAccessible::text(t);
+        const QString caption = CaptionWords(Sibling(widget(), m_entry.caption));
+        const QString shown = Shown();
+        return shown.isEmpty() ? caption : caption + QStringLiteral(": ") + shown;
+    }
+
+    Relations relations(QAccessible::Relation match) const override {
+        Relations r = StaticAccessible::relations(match);
+        if (match & QAccessible::Controller)
+            AddRelation(&r, Sibling(widget(), m_entry.slider), QAccessible::Controller);
+        return r;
+    }
+
+private:
+    ValueLabel m_entry;
+};
+
+// A drop-down list keeps its own name; the entry shown is its value and its
+// text.
+class ComboAccessible : public ReadOnlyText<QAccessibleWidget> {
+public:
+    explicit ComboAccessible(QComboBox* combo)
+        : ReadOnlyText<QAccessibleWidget>(combo, QAccessible::ComboBox) {}
+
+    QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
+    QString Shown() const override { return Combo()->currentText(); }
+
+    using ReadOnlyText<QAccessibleWidget>::text;
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return Shown();
+        return QAccessibleWidget::text(t);
+    }
+
+    // The entries, as the toolkit's own interface offers them: the list the
+    // box drops down.
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(Combo()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child->object() == Combo()->view() ? 0 : -1;
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.hasPopup = true;
+        s.expanded = Combo()->view()->isVisible();
+        return s;
+    }
+
+    QStringList actionNames() const override {
+        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& actionName) override {
+        if (actionName != showMenuAction()) return QAccessibleWidget::doAction(actionName);
+        if (Combo()->view()->isVisible()) {
+            Combo()->hidePopup();
+        } else {
+            Combo()->showPopup();
+        }
+    }
+};
+
+// A slider: its position as the value, and the value as the user reads it
+// beside the slider as its text.
+class SliderAccessible : public ReadOnlyText<QAccessibleWidget>, public QAccessibleValueInterface {
+public:
+    explicit SliderAccessible(QSlider* slider)
+        : ReadOnlyText<QAccessibleWidget>(slider, QAccessible::Slider) {}
+
+    QSlider* Slider() const { return static_cast<QSlider*>(widget()); }
+    QString Shown() const override {
+        return SliderValueText(ControlId(widget()), Slider()->value());
+    }
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        return ReadOnlyText<QAccessibleWidget>::interface_cast(t);
+    }
+
+    using ReadOnlyText<QAccessibleWidget>::text;
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return Shown();
+        return QAccessibleWidget::text(t);
+    }
+
+    // The label beside the slider shows what it sets.
+    Relations relations(QAccessible::Relation match) const override {
+        Relations r = QAccessibleWidget::relations(match);
+        if (!(match & QAccessible::Controlled)) return r;
+        const int id = ControlId(widget());
+        for (const ValueLabel& v : kValueLabels) {
+            if (v.slider == id) AddRelation(&r, Sibling(widget(), v.id), QAccessible::Controlled);
+        }
+        return r;
+    }
+
+    QVariant currentValue() const override { return Slider()->value(); }
+    QVariant maximumValue() const override { return Slider()->maximum(); }
+    QVariant minimumValue() const override { return Slider()->minimum(); }
+    QVariant minimumStepSize() const override { return Slider()->singleStep(); }
+    // Moves the thumb as a key press does, so that the window takes the new
+    // value as the user's.
+    void setCurrentValue(const QVariant& value) override {
+        const int position = std::clamp(value.toInt(), Slider()->minimum(), Slider()->maximum());
+        Slider()->setSliderPosition(position);
+        Slider()->triggerAction(QAbstractSlider::SliderMove);
+    }
+};
+
+// The main window's own controls by identifier; of the Info dialog only the
+// statics, which offer their text as those of the main window do.
+QAccessibleInterface* WindowAccessibleFactory(const QString& className, QObject* object) {
+    if (!object || !object->isWidgetType()) return nullptr;
+    if (className == QLatin1String("StatusBar"))
+        return new StatusBarAccessible(static_cast<StatusBar*>(object));
+    if (!object->property(kControlIdProperty).isValid()) return nullptr;
+    const int id = ControlId(object);
+    if (className == QLatin1String("QLabel")) {
+        auto* label = static_cast<QLabel*>(object);
+        // An icon stays the toolkit's image.
+        if (!label->pixmap().isNull()) return nullptr;
+        if (const ValueLabel* entry = FindValueLabel(id))
+            return new ValueLabelAccessible(label, *entry);
+        return new StaticAccessible(label);
+    }
+    if (id < kSliderTime || id > kCaptionTime) return nullptr;
+    if (className == QLatin1String("QComboBox"))
+        return new ComboAccessible(static_cast<QComboBox*>(object));
+    if (className == QLatin1String("QSlider"))
+        return new SliderAccessible(static_cast<QSlider*>(object));
+    return nullptr;
+}
+
+void SendTextChange(QWidget* control, const QString& before, const QString& now) {
+    if (before == now) return;
+    QAccessibleTextUpdateEvent text(control, 0, before, now);
+    QAccessible::updateAccessibility(&text);
+}
+
+}  // namespace
+
+QString SliderValueText(int id, int position) {
+    char number[kFormatNumberBufferSize];
+    switch (id) {
+        case kSliderTime: {
+            char text[16];
+            std::snprintf(text, sizeof text, "%02d:%02d:%02d", position / 3600, position / 60 % 60,
+                          position % 60);
+            return QString::fromLatin1(text);
+        }
+        case kSliderAudio:
+            FormatNumber(AudioRateAtPosition(position), number, false);
+            return QString::fromLatin1(number) + QStringLiteral(" kBits/s");
+        case kSliderVideo:
+            FormatNumber(position, number, false);
+            return QString::fromLatin1(number) + QStringLiteral(" kBits/s");
+        case kSliderSize:
+            FormatNumber(SizeBytesAtPosition(position), number, true);
+            return QString::fromLatin1(number) + QStringLiteral(" Byte");
+        default:
+            return QString::number(position);
+    }
+}
+
+void InstallAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(WindowAccessibleFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
+void WatchControls(const std::map<int, QWidget*>& controls) {
+    const auto find = [&](int id) -> QWidget* {
+        const auto it = controls.find(id);
+        return it == controls.end() ? nullptr : it->second;
+    };
+    // The buddy links a caption both ways in the toolkit's interfaces; the
+    // captions have no mnemonic, so nothing shown or typed changes.
+    for (const CaptionLink& link : kCaptionLinks) {
+        auto* caption = qobject_cast<QLabel*>(find(link.caption));
+        if (caption) caption->setBuddy(find(link.targets[0]));
+    }
+    for (int id : {kComboSizeUnit, kComboCdSize}) {
+        auto* combo = qobject_cast<QComboBox*>(find(id));
+        if (!combo) continue;
+        auto shown = std::make_shared<QString>(combo->currentText());
+        QObject::connect(combo, &QComboBox::currentTextChanged, combo,
+                         [combo, shown](const QString& now) {
+                             SendTextChange(combo, *shown, now);
+                             *shown = now;
+                         });
+    }
+}
+
+void NotifyTextChanged(QWidget* control, const QString& before) {
+    auto* label = qobject_cast<QLabel*>(control);
+    if (!label || before == label->text()) return;
+    QAccessibleEvent name(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&name);
+    SendTextChange(label, before, label->text());
+}

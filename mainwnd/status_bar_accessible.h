@@ -1,0 +1,33 @@
+// The status bar as assistive technology sees it: the status-bar role, the
+// name "Statusleiste", the state as its description, its three parts as
+// children (the message, the state word, the icon described by the state it
+// shows), and one action that does what a click does: "Neu berechnen".
+// A status bar is read politely: its changes are spoken when the reader is
+// idle, without taking the focus. It draws and handles nothing itself.
+#pragma once
+
+#include <QAccessibleWidget>
+#include <array>
+
+#include "mainwnd/status_bar.h"
+
+class StatusBarAccessible : public QAccessibleWidget {
+public:
+    explicit StatusBarAccessible(StatusBar* bar);
+    ~StatusBarAccessible() override;
+
+    int childCount() const override;
+    QAccessibleInterface* child(int index) const override;
+    int indexOfChild(const QAccessibleInterface* child) const override;
+
+    QStringList actionNames() const override;
+    QString localizedActionName(const QString& actionName) const override;
+    QString localizedActionDescription(const QString& actionName) const override;
+    void doAction(const QString& actionName) override;
+    QStringList keyBindingsForAction(const QString& actionName) const override;
+
+private:
+    // Owned by the toolkit's registry of interfaces once registered.
+    std::array<QAccessibleInterface*, StatusBar::kParts> m_parts{};
+    std::array<QAccessible::Id, StatusBar::kParts> m_partIds{};
+};

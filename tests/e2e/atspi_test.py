@@ -1,0 +1,415 @@
+"""The main window and the Info dialog as a screen reader sees them over
+AT-SPI: every control's role, name and value; linked captions; the value
+labels and their events after a new duration is typed; the drop-down lists;
+the sliders' value texts; the status bar's parts, its announcement and its
+action; the Info dialog's name and description.
+
+Run by run_atspi_test.sh, which provides a virtual display and a private
+session bus. This script starts the accessibility bus and the program itself
+and ends both. It never acts on the "Steuerung" menu: the only menu item it
+acts on is "Automatisch berechnen" under "Optionen".
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import GLib  # noqa: E402
+import pyatspi  # noqa: E402
+
+TIMEOUT = 10.0
+PRIVATE_SYSTEM_BUS = "unix:path=/nonexistent/system_bus"
+
+
+class Failure(Exception):
+    pass
+
+
+checks = 0
+failures = []
+
+
+def check(ok, what):
+    global checks
+    checks += 1
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what, flush=True)
+
+
+def pump():
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
+def wait_for(predicate, what, timeout=TIMEOUT):
+    end = time.monotonic() + timeout
+    while True:
+        pump()
+        result = predicate()
+        if result:
+            return result
+        if time.monotonic() > end:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(0.02)
+
+
+# Reads past the client-side cache: names and descriptions change.
+def name(obj):
+    obj.clear_cache()
+    return obj.name
+
+
+def description(obj):
+    obj.clear_cache()
+    return obj.description
+
+
+def text(obj):
+    return obj.queryText().getText(0, -1)
+
+
+def checked(obj):
+    obj.clear_cache()
+    return obj.getState().contains(pyatspi.STATE_CHECKED)
+
+
+def relation_targets(obj, nick):
+    for r in obj.getRelationSet():
+        if r.getRelationType().value_nick == nick:
+            yield from (name(r.getTarget(i)) for i in range(r.getNTargets()))
+
+
+def grouped(n):
+    return f"{n:,}".replace(",", ".") + " Byte"
+
+
+def walk(obj):
+    yield obj
+    for child in obj:
+        if child is not None:
+            yield from walk(child)
+
+
+def find_window(title, role):
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is None or app.name != "Tessarin":
+            continue
+        for window in app:
+            if window is not None and name(window) == title and window.getRoleName() == role:
+                return window
+    return None
+
+
+# Events a screen reader would listen to, as (type, source, data).
+events = []
+
+
+def on_event(event):
+    events.append((event.type, event.source, event.any_data))
+
+
+def events_of(kind, predicate):
+    return [e for e in events if e[0] == kind and predicate(e[1], e[2])]
+
+
+# Every control of the main window at the first start: name, role and value
+# (text for statics, edits and lists; position and value text for sliders;
+# the check state for boxes).
+CONTROLS = [
+    ("Rahmen Audiobereich", "panel", None),
+    ("Rahmen Zeitbereich", "panel", None),
+    ("Rahmen Videobereich", "panel", None),
+    ("Rahmen Größenbereich", "panel", None),
+    ("Rahmen Ergebnisse", "panel", None),
+    ("Videolänge", "label", "Videolänge:"),
+    ("Stunden", "text", "01"),
+    ("Minuten", "text", "30"),
+    ("Sekunden", "text", "00"),
+    ("Zeitformat", "label", "HH:MM:SS"),
+    ("Zeitregler", "slider", (5400, "01:30:00")),
+    ("Zeitregler Minimum", "label", "00:00:00"),
+    ("Zeitregler Maximum", "label", "02:00:00"),
+    ("Audiodatenrate", "label", "Audiodatenrate:"),
+    ("Audiobitrate", "text", "128"),
+    ("Einheit Audiobitrate", "label", "kBits / Sekunde"),
+    ("Audioregler", "slider", (14, "128 kBits/s")),
+    ("Audioregler Minimum", "label", "4 kBits/s"),
+    ("Audioregler Maximum", "label", "384 kBits/s"),
+    ("Videodatenrate", "label", "Videodatenrate:"),
+    ("Videobitrate", "text", "1995"),
+    ("Einheit Videobitrate", "label", "kBits / Sekunde"),
+    ("Videoregler", "slider", (1995, "1995 kBits/s")),
+    ("Videoregler Minimum", "label", "1 kBit/s"),
+    ("Videoregler Maximum", "label", "6000 kBit/s"),
+    ("Fest (Videolänge)", "check box", False),
+    ("Fest (Audiodatenrate)", "check box", False),
+    ("Fest (Videodatenrate)", "check box", False),
+    ("Max. Datengröße", "label", "Max. Datengröße:"),
+    ("Maximale Datengröße", "text", "1400"),
+    ("Größeneinheit", "combo box", "Megabyte"),
+    ("Fest (Datengröße)", "check box", False),
+    ("Größenregler", "slider", (1433600, "1.468.006.400 Byte")),
+    ("Max. Datengröße: 1.468.006.400 Byte", "label", "1.468.006.400 Byte"),
+    ("Größenregler Minimum", "label", "1 kByte"),
+    ("Größenregler Maximum", "label", "2 GByte"),
+    ("CD-Größe", "combo box", "700 MB"),
+    ("Anzahl CDs", "text", "2"),
+    ("Beschriftung CDs", "label", "CDs"),
+    ("Beschriftung Audiodaten", "label", "Audiodaten:"),
+    ("Beschriftung Videodaten", "label", "Videodaten:"),
+    ("Beschriftung Gesamtdaten", "label", "Gesamtdaten:"),
+    ("Audiodaten: 88.473.600 Byte", "label", "88.473.600 Byte"),
+    ("Videodaten: 1.378.944.000 Byte", "label", "1.378.944.000 Byte"),
+    ("Gesamtdaten: 1.467.438.112 Byte", "label", "1.467.438.112 Byte"),
+    ("Videodatenrate: 1995 kBits/s", "label", "1995 kBits/s"),
+    ("Audiodatenrate: 128 kBits/s", "label", "128 kBits/s"),
+    ("Videolänge: 90 Minuten", "label", "90 Minuten"),
+    ("Ohne Audio", "check box", False),
+    ("Beschriftung Headerdaten", "label", "Headerdaten:"),
+    ("Headerdaten: 20.512 Byte", "label", "20.512 Byte"),
+    ("Videobereich ein- oder ausblenden", "push button", None),
+    ("Audiobereich ein- oder ausblenden", "push button", None),
+    ("Zeitbereich ein- oder ausblenden", "push button", None),
+    ("Größenbereich ein- oder ausblenden", "push button", None),
+    ("Statusleiste", "status bar", None),
+]
+
+# Captions and the controls they label, both ways; a slider's value label
+# is controlled by its slider.
+RELATIONS = [
+    ("Videolänge", "label-for", ["Stunden", "Minuten", "Sekunden"]),
+    ("Stunden", "labelled-by", ["Videolänge"]),
+    ("Audiodatenrate", "label-for", ["Audiobitrate"]),
+    ("Audiobitrate", "labelled-by", ["Audiodatenrate"]),
+    ("Max. Datengröße", "label-for", ["Maximale Datengröße"]),
+    ("Maximale Datengröße", "labelled-by", ["Max. Datengröße"]),
+    ("Beschriftung CDs", "label-for", ["Anzahl CDs"]),
+    ("Beschriftung Gesamtdaten", "label-for", ["Gesamtdaten: 1.467.438.112 Byte"]),
+    ("Gesamtdaten: 1.467.438.112 Byte", "labelled-by", ["Beschriftung Gesamtdaten"]),
+    ("Videodatenrate: 1995 kBits/s", "controlled-by", ["Videoregler"]),
+    ("Zeitregler", "controller-for", ["Videolänge: 90 Minuten"]),
+]
+
+
+def check_controls(surface):
+    found = {name(o): o for o in walk(surface) if o is not surface}
+    parts = {"", "Geprüft", "Statussymbol"}  # the status bar's parts
+    listed = {row[0] for row in CONTROLS}
+    # The drop-down lists offer their entries as children.
+    entries = {"list", "Gigabyte", "Megabyte", "Kilobyte", "Byte", "650 MB", "700 MB", "800 MB"}
+    extra = set(found) - listed - parts - entries
+    check(not extra, f"controls without a row: {sorted(extra)}")
+    for label, role, value in CONTROLS:
+        obj = found.get(label)
+        check(obj is not None, f"no control named {label!r}")
+        if obj is None:
+            continue
+        check(obj.getRoleName() == role, f"{label}: role {obj.getRoleName()!r}, expected {role!r}")
+        if isinstance(value, tuple):
+            position, shown = value
+            check(obj.queryValue().currentValue == position,
+                  f"{label}: position {obj.queryValue().currentValue}, expected {position}")
+            check(text(obj) == shown, f"{label}: value text {text(obj)!r}, expected {shown!r}")
+        elif isinstance(value, bool):
+            check(checked(obj) == value, f"{label}: checked {checked(obj)}, expected {value}")
+        elif value is not None:
+            check(text(obj) == value, f"{label}: text {text(obj)!r}, expected {value!r}")
+    for label, nick, targets in RELATIONS:
+        got = list(relation_targets(found[label], nick)) if label in found else []
+        check(sorted(got) == sorted(targets), f"{label} {nick} {got}, expected {targets}")
+    return found
+
+
+def by_prefix(surface, prefix):
+    for o in walk(surface):
+        if name(o).startswith(prefix):
+            return o
+    raise Failure("no control named " + prefix + "…")
+
+
+def check_new_duration(surface, found):
+    video_label = by_prefix(surface, "Videodaten: ")
+    before = text(video_label)
+    found["Minuten"].queryEditableText().setTextContents("45")
+    wait_for(lambda: text(video_label) != before, "the video data to change")
+    seconds = 1 * 3600 + 45 * 60
+    rate = int(text(found["Videobitrate"]))
+    audio = seconds * 128 * 128
+    video = seconds * rate * 128
+    header = 2 * 10256
+    results = [
+        ("Headerdaten: ", header),
+        ("Audiodaten: ", audio),
+        ("Videodaten: ", video),
+        ("Gesamtdaten: ", header + audio + video),
+    ]
+    for prefix, value in results:
+        obj = by_prefix(surface, prefix)
+        check(name(obj) == prefix + grouped(value), f"{name(obj)!r}, expected {grouped(value)}")
+        check(text(obj) == grouped(value), f"{prefix} text {text(obj)!r}")
+    # The change was sent: the new text inserted, the new name announced.
+    now = text(video_label)
+    wait_for(lambda: events_of("object:text-changed:insert",
+                               lambda src, data: data == now and src == video_label),
+             "the text event of the video data")
+    wait_for(lambda: events_of("object:property-change:accessible-name",
+                               lambda src, data: src == video_label),
+             "the name event of the video data")
+    sliders = [
+        ("Zeitregler", seconds, "01:45:00"),
+        ("Videoregler", rate, f"{rate} kBits/s"),
+        ("Audioregler", 14, "128 kBits/s"),
+    ]
+    for label, position, shown in sliders:
+        obj = found[label]
+        check(obj.queryValue().currentValue == position, f"{label} at {position}")
+        check(text(obj) == shown, f"{label}: {text(obj)!r}, expected {shown!r}")
+    check(name(by_prefix(surface, "Videolänge: ")) == "Videolänge: 105 Minuten", "time label")
+
+    # A slider moved from assistive technology moves as the user's move.
+    found["Audioregler"].queryValue().currentValue = 8
+    wait_for(lambda: text(found["Audiobitrate"]) == "48", "the audio edit to follow its slider")
+    check(text(found["Audioregler"]) == "48 kBits/s", "audio slider text after the move")
+    check(name(by_prefix(surface, "Audiodatenrate: ")) == "Audiodatenrate: 48 kBits/s",
+          "audio slider label after the move")
+
+
+def find_option(window, label):
+    bar = next(c for c in window if c.getRoleName() == "menu bar")
+    options = next(c for c in bar if name(c) == "Optionen")
+    for o in walk(options):
+        if name(o) == label and o.getRoleName() in ("menu item", "check menu item"):
+            return o
+    raise Failure("no menu item " + label)
+
+
+def check_status_bar(window, found):
+    bar = found["Statusleiste"]
+    message, word, icon = (bar.getChildAtIndex(i) for i in range(3))
+    check(bar.childCount == 3, f"status bar parts {bar.childCount}")
+    check((text(message), text(word)) == ("", "Geprüft"), "parts at the start")
+    check((icon.getRoleName(), name(icon), description(icon)) ==
+          ("image", "Statussymbol", "Geprüft (grün)"), "icon at the start")
+    check(description(bar) == "Geprüft", f"bar description {description(bar)!r}")
+
+    auto = find_option(window, "Automatisch berechnen")
+    check(name(auto.parent) == "Optionen", f"the option's menu {name(auto.parent)!r}")
+    check(checked(auto), "automatic recalculation on at the start")
+    action = auto.queryAction()
+    press = [i for i in range(action.nActions) if action.getName(i) == "Press"]
+    action.doAction(press[0])
+    wait_for(lambda: not checked(auto), "automatic recalculation to be off")
+
+    found["Videobitrate"].queryEditableText().setTextContents("1500")
+    stale = "Ungeprüft. Hier drücken, um neu zu berechnen."
+    wait_for(lambda: description(bar) == stale, "the unchecked state")
+    wait_for(lambda: events_of("object:property-change:accessible-description",
+                               lambda src, data: src == bar), "the state announcement")
+    wait_for(lambda: events_of("object:text-changed:insert",
+                               lambda src, data: src == word and data == "Ungeprüft"),
+             "the state word's event")
+    check(text(message) == "Hier drücken, um neu zu berechnen. --->", "message part")
+    check(description(icon) == "Ungeprüft (gelb)", "icon of the unchecked state")
+
+    actions = bar.queryAction()
+    offered = [(actions.getName(i), actions.getDescription(i)) for i in range(actions.nActions)]
+    check(offered == [("Press", "Neu berechnen")], f"status bar actions {offered}")
+    actions.doAction(0)
+    wait_for(lambda: text(word) == "Geprüft", "the checked state after the action")
+    check(description(bar) == "Geprüft", "bar description after the action")
+    check(description(icon) == "Geprüft (grün)", "icon after the action")
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=10)
+
+
+def check_info_dialog():
+    wid = wait_for(lambda: xdotool("search", "--name", r"^Tessarin v1\.26$").stdout.split(),
+                   "the X window")[0]
+    xdotool("windowfocus", wid)
+    # Tab stays in its field; a screen reader moves the focus itself.
+    audio = next(o for o in walk(find_window("Tessarin v1.26", "filler"))
+                 if name(o) == "Audiobitrate")
+    audio.queryComponent().grabFocus()
+    wait_for(lambda: audio.getState().contains(pyatspi.STATE_FOCUSED), "the focus on the audio edit")
+    xdotool("key", "--delay", "200", "alt+h")
+    time.sleep(0.3)
+    xdotool("key", "i")
+    info = wait_for(lambda: find_window("Info", "dialog"), "the Info dialog")
+    history = next(o for o in walk(info) if name(o) == "Versionsgeschichte")
+    check(history.getRoleName() == "list", f"history role {history.getRoleName()}")
+    lines = [name(item) for item in history]
+    check(len(lines) > 10, f"{len(lines)} history lines")
+    shown = description(info).split("\n")
+    check(shown[0] == "Tessarin v1.26 – Datenraten für Video-CDs", f"first line {shown[0]!r}")
+    check(shown[1:] == lines, "the description holds the whole history")
+    # Hidden while the cube runs, the title still offers its text.
+    title = next(o for o in walk(info) if name(o) == "Titel")
+    check((title.getRoleName(), text(title)) == ("label", shown[0]), "the title's text")
+    check(events_of("object:property-change:accessible-description",
+                    lambda src, data: src == info), "the description's event")
+    xdotool("key", "Escape")
+    wait_for(lambda: find_window("Info", "dialog") is None, "the Info dialog to close")
+
+
+def bus_launched():
+    asked = subprocess.run(
+        ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+         "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:org.a11y.Bus"],
+        capture_output=True, text=True, timeout=10)
+    return "boolean true" in asked.stdout
+
+
+def main():
+    program = sys.argv[1]
+    # No test may reach a real bus.
+    session = os.environ.get("DBUS_SESSION_BUS_ADDRESS", "")
+    if (os.environ.get("DBUS_SYSTEM_BUS_ADDRESS") != PRIVATE_SYSTEM_BUS or not session
+            or session == os.environ.get("TESSARIN_OUTER_SESSION_BUS")):
+        print("FAIL: not on private buses; start through run_atspi_test.sh")
+        return 1
+
+    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    wait_for(bus_launched, "the accessibility bus")
+    # Listening before the program starts: it sends only the events that
+    # someone listens to.
+    for kind in ("object:text-changed:insert", "object:property-change:accessible-name",
+                 "object:property-change:accessible-description"):
+        pyatspi.Registry.registerEventListener(on_event, kind)
+    config = tempfile.TemporaryDirectory()
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_CONFIG_HOME=config.name)
+    env.pop("QT_QPA_PLATFORM", None)
+    program_run = subprocess.Popen([program], env=env)
+    try:
+        window = wait_for(lambda: find_window("Tessarin v1.26", "filler"), "the main window", 20)
+        surface = next(c for c in window if c.getRoleName() == "filler")
+        found = check_controls(surface)
+        check_new_duration(surface, found)
+        check_status_bar(window, found)
+        check_info_dialog()
+    except Exception as e:  # a missing interface or object fails the run, with the others
+        check(False, f"{type(e).__name__}: {e}")
+    finally:
+        program_run.terminate()
+        try:
+            check(program_run.wait(timeout=10) == 0, "the program ends with status 0")
+        except subprocess.TimeoutExpired:
+            program_run.kill()
+            check(False, "the program did not end")
+        launcher.terminate()
+        launcher.wait(timeout=10)
+        config.cleanup()
+    print(f"{checks - len(failures)} passed, {len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
