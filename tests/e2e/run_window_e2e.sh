@@ -30,6 +30,7 @@ bus_dir=$2
 program=$3
 out=$4
 mkdir -p "$out"
+: >"$out/e2e_program.log"
 
 {
   read -r system_bus
@@ -57,12 +58,16 @@ pid=""
 fail() {
   echo "FAIL: $*" >&2
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  if [ -s "$out/e2e_program.log" ]; then
+    echo "what the program printed:" >&2
+    tail -n 40 "$out/e2e_program.log" >&2
+  fi
   exit 1
 }
 
 # Starts the program and sets `wid` to its window.
 start_program() {
-  "$program" &
+  "$program" 2>>"$out/e2e_program.log" &
   pid=$!
   wid=""
   for _ in $(seq 1 100); do
