@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "core/slider_scale.h"
+#include "core/version.h"
 #include "mainwnd/caret_blink.h"
 #include "ui/dialog_builder.h"
 #include "ui/icon_button.h"
@@ -41,9 +42,6 @@ private:
 };
 
 namespace {
-
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 26;
 
 template <typename T>
 T* Bind(const std::map<int, QWidget*>& controls, int id) {
@@ -285,7 +283,7 @@ bool CRateDlg::OnInitDialog() {
 
     CreateToolTips();
     if (m_model.tooltipsShown == 0) ActivateToolTips(false);
-    setWindowTitle(QStringLiteral("Tessarin v%1.%2").arg(kVersionMajor).arg(kVersionMinor));
+    setWindowTitle(QString::asprintf("Tessarin v%i.%i", version::kMajor, version::kMinor));
     setWindowIcon(Icon(res::kIconWindow));
     RightJustifyMenuItem(3);
     m_bInitializing = false;
