@@ -1,5 +1,26 @@
 #include "res/qt_resources.h"
 
+#include "res/resource_ids.h"
+
+namespace {
+
+// The program icon at the sizes desktops ask for; the Info dialog's icon at
+// scale factors 1.5 and 2.
+constexpr int kWindowSizes[] = {22, 24, 32, 48, 64, 128, 256};
+constexpr int kInfoSizes[] = {48, 64};
+
+}  // namespace
+
 QString IconResourcePath(int iconId) {
     return QStringLiteral(":/icons/%1.png").arg(iconId);
+}
+
+QString IconResourcePath(int iconId, int size) {
+    return QStringLiteral(":/icons/%1_%2.png").arg(iconId).arg(size);
+}
+
+std::span<const int> IconExtraSizes(int iconId) {
+    if (iconId == res::kIconWindow) return kWindowSizes;
+    if (iconId == res::kIconInfo) return kInfoSizes;
+    return {};
 }
