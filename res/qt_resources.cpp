@@ -4,10 +4,10 @@
 
 namespace {
 
-// The program icon at the sizes desktops ask for; the Info dialog's icon at
-// scale factors 1.5 and 2.
+// The program icon at the sizes desktops ask for; the section toggles' and
+// the Info dialog's icons at scale factors 1.5 and 2.
 constexpr int kWindowSizes[] = {22, 24, 32, 48, 64, 128, 256};
-constexpr int kInfoSizes[] = {48, 64};
+constexpr int kScaledSizes[] = {48, 64};
 
 }  // namespace
 
@@ -21,6 +21,7 @@ QString IconResourcePath(int iconId, int size) {
 
 std::span<const int> IconExtraSizes(int iconId) {
     if (iconId == res::kIconWindow) return kWindowSizes;
-    if (iconId == res::kIconInfo) return kInfoSizes;
+    if (iconId == res::kIconInfo || iconId == res::kIconCollapsed || iconId == res::kIconExpanded)
+        return kScaledSizes;
     return {};
 }

@@ -11,7 +11,8 @@ are smooth; the output is the same byte for byte on every run.
     133  32 x 32  status lamp, red
     134  32 x 32  status lamp, yellow
     136  32 x 32  two small arrowheads pointing right (collapsed section)
-    137  32 x 32  two small arrowheads pointing left (expanded section)
+    137  32 x 32  two small arrowheads pointing left (expanded section);
+                  136_<n> and 137_<n> at 48 and 64 for scale factors 1.5 and 2
     140  32 x 32  program icon, also the texture of the cube in the Info dialog;
                   140_48.png and 140_64.png draw it for scale factors 1.5 and 2
 
@@ -204,16 +205,26 @@ def lamp(base):
     return c
 
 
-def arrows(pointing_right):
-    """Two arrowheads, 10 x 6 pixels together, in the middle of 32 x 32."""
-    c = Canvas(32, 32)
+# Arrowheads by image size: (width of one head, gap between them, height).
+# Larger sizes are not simply scaled: the button shows 1 1/2 or 2 times as
+# many pixels, and the heads keep one clear pixel to the button's frame on
+# both sides, on whole pixels.
+ARROW_SHAPES = {32: (4, 2, 6), 48: (6, 2, 8), 64: (7, 4, 10)}
+
+
+def arrows(pointing_right, size=32):
+    """Two arrowheads centred in a size x size image (10 x 6 pixels at 32)."""
+    head, gap, height = ARROW_SHAPES[size]
+    c = Canvas(size, size)
     ink = solid(25, 25, 35)
-    top, bottom, middle = 13.0, 19.0, 16.0
-    for x0 in (11.0, 17.0):
+    middle = size / 2.0
+    top, bottom = middle - height / 2.0, middle + height / 2.0
+    left = middle - (2 * head + gap) / 2.0
+    for x0 in (left, left + head + gap):
         if pointing_right:
-            shape = triangle((x0, top), (x0 + 4.0, middle), (x0, bottom))
+            shape = triangle((x0, top), (x0 + head, middle), (x0, bottom))
         else:
-            shape = triangle((x0 + 4.0, top), (x0, middle), (x0 + 4.0, bottom))
+            shape = triangle((x0 + head, top), (x0, middle), (x0 + head, bottom))
         c.paint(shape, ink)
     return c
 
@@ -254,6 +265,8 @@ ICONS = {
 }
 ICONS.update({f"131_{n}": (lambda n=n: window_icon(n)) for n in PROGRAM_ICON_SIZES})
 ICONS.update({f"140_{n}": (lambda n=n: program_icon(n)) for n in (48, 64)})
+ICONS.update({f"136_{n}": (lambda n=n: arrows(True, n)) for n in (48, 64)})
+ICONS.update({f"137_{n}": (lambda n=n: arrows(False, n)) for n in (48, 64)})
 
 
 def main(argv):
