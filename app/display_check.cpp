@@ -4,6 +4,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -64,8 +65,16 @@ bool LocalXServerAnswers(const std::string& number) {
 }
 
 DisplayEnvironment ReadDisplayEnvironment(const std::vector<std::string>& pluginDirs) {
-    return {Env("QT_QPA_PLATFORM"), Env("WAYLAND_DISPLAY"), Env("DISPLAY"),
-            HasWaylandPlugin(pluginDirs)};
+    const auto names = [](const std::string& desktop, std::string_view name) {
+        std::string lower = desktop;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower.find(name) != std::string::npos;
+    };
+    return {
+        Env("QT_QPA_PLATFORM"), Env("WAYLAND_DISPLAY"), Env("DISPLAY"),
+        HasWaylandPlugin(pluginDirs),
+        names(Env("XDG_CURRENT_DESKTOP"), "gnome") || names(Env("XDG_SESSION_DESKTOP"), "gnome")};
 }
 
 DisplayPlan PlanDisplay(const DisplayEnvironment& env) {
@@ -78,7 +87,7 @@ DisplayPlan PlanDisplay(const DisplayEnvironment& env) {
     }
     const std::string& x = env.display;
     if (!env.wayland.empty() && env.waylandPlugin) {
-        plan.platform = x.empty() ? "wayland" : "wayland;xcb";
+        plan.platform = x.empty() ? "wayland" : env.gnome ? "xcb;wayland" : "wayland;xcb";
         plan.failure = x.empty()
                            ? "the Wayland display " + env.wayland + " does not answer; " + kXvfbHint
                            : "neither the Wayland display " + env.wayland + " nor the X display " +

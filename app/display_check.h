@@ -7,13 +7,16 @@
 #include <string>
 #include <vector>
 
-// What the environment names: QT_QPA_PLATFORM, WAYLAND_DISPLAY, DISPLAY, and
-// whether the Qt Wayland platform plugin is installed.
+// What the environment names: QT_QPA_PLATFORM, WAYLAND_DISPLAY, DISPLAY, the
+// desktop, and whether the Qt Wayland platform plugin is installed.
 struct DisplayEnvironment {
     std::string platform;
     std::string wayland;
     std::string display;
     bool waylandPlugin = false;
+    // XDG_CURRENT_DESKTOP or XDG_SESSION_DESKTOP names GNOME, where this Qt
+    // prefers X (its Wayland windows would lack GNOME's decorations).
+    bool gnome = false;
 };
 
 struct DisplayPlan {
