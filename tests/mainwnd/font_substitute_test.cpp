@@ -2,10 +2,12 @@
 // with the system's fonts, once under a fontconfig configuration that hides
 // Liberation Sans (a substitute must take its place and nothing may be cut)
 // and once with no metric-compatible face at all (one line names the
-// package). TESSARIN_FONTS says which of the three this run is.
+// package). The argument --fonts=system, --fonts=no-liberation or
+// --fonts=none says which of the three this run is.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
@@ -19,7 +21,10 @@
 namespace {
 
 QString Fonts() {
-    return qEnvironmentVariable("TESSARIN_FONTS", QStringLiteral("system"));
+    for (const QString& argument : QCoreApplication::arguments()) {
+        if (argument.startsWith(QLatin1String("--fonts="))) return argument.mid(8);
+    }
+    return QStringLiteral("system");
 }
 
 TEST(DialogFont, ASubstituteTakesTheMissingFontsPlace) {
