@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
@@ -343,5 +344,23 @@ TEST(InfoDialogScaled, TextureIsTheIconsOwn32PixelImage) {
         }
         EXPECT_GT(opaque, 900);
         EXPECT_EQ(wrong, 0) << "at scale " << dlg->devicePixelRatioF();
+    });
+}
+
+// The dialog's icon stays 32 x 32 logical pixels at every scale factor, drawn
+// from the image of icon 140 with the screen's own pixels.
+TEST(InfoDialogScaled, IconKeepsItsSizeWithTheScreensPixels) {
+    WindowDriver w;
+    WithInfoOpen(w, [&](CInfoDlg* dlg) {
+        const qreal dpr = dlg->devicePixelRatioF();
+        int icons = 0;
+        for (const QLabel* label : dlg->findChildren<QLabel*>()) {
+            const QPixmap pixmap = label->pixmap();
+            if (pixmap.isNull()) continue;
+            ++icons;
+            EXPECT_EQ(pixmap.deviceIndependentSize(), QSizeF(32, 32)) << "at scale " << dpr;
+            EXPECT_EQ(pixmap.width(), qRound(32 * dpr)) << "at scale " << dpr;
+        }
+        EXPECT_EQ(icons, 1);
     });
 }
