@@ -4,21 +4,49 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 namespace {
 
-std::string_view Env(const char* name) {
+std::string Env(const char* name) {
     const char* value = std::getenv(name);
-    return value ? std::string_view(value) : std::string_view();
+    return value ? std::string(value) : std::string();
 }
 
-// Connects to the X server's local socket, the file or the abstract one.
-bool LocalXServerAnswers(std::string_view number) {
-    const std::string path = "/tmp/.X11-unix/X" + std::string(number);
+bool HasWaylandPlugin(const std::vector<std::string>& pluginDirs) {
+    std::error_code error;
+    for (const std::string& dir : pluginDirs) {
+        for (const auto& folder :
+             {std::filesystem::path(dir) / "platforms", std::filesystem::path(dir)}) {
+            for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+                if (entry.path().filename().string().starts_with("libqwayland-")) return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The display number of a local X display (":N" or ":N.S"), else empty.
+std::string LocalDisplayNumber(std::string_view display) {
+    if (display.empty() || display.front() != ':') return {};
+    const std::string_view number = display.substr(1, display.find('.') - 1);
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos)
+        return {};
+    return std::string(number);
+}
+
+constexpr char kXvfbHint[] =
+    "start it on a running desktop, or without one as: xvfb-run -a tessarin";
+
+}  // namespace
+
+bool LocalXServerAnswers(const std::string& number) {
+    const std::string path = "/tmp/.X11-unix/X" + number;
     for (const bool abstract : {false, true}) {
         sockaddr_un address = {};
         address.sun_family = AF_UNIX;
@@ -36,24 +64,61 @@ bool LocalXServerAnswers(std::string_view number) {
     return false;
 }
 
-}  // namespace
+DisplayEnvironment ReadDisplayEnvironment(const std::vector<std::string>& pluginDirs) {
+    const auto names = [](const std::string& desktop, std::string_view name) {
+        std::string lower = desktop;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower.find(name) != std::string::npos;
+    };
+    return {
+        Env("QT_QPA_PLATFORM"), Env("WAYLAND_DISPLAY"), Env("DISPLAY"),
+        HasWaylandPlugin(pluginDirs),
+        names(Env("XDG_CURRENT_DESKTOP"), "gnome") || names(Env("XDG_SESSION_DESKTOP"), "gnome")};
+}
 
-std::string DisplayProblem() {
-    if (!Env("QT_QPA_PLATFORM").empty() || !Env("WAYLAND_DISPLAY").empty()) return {};
-    const std::string_view display = Env("DISPLAY");
-    if (display.empty()) {
-        return "no graphical display is set (DISPLAY is empty); start it on a desktop, or "
-               "without one as: xvfb-run -a tessarin";
+DisplayPlan PlanDisplay(const DisplayEnvironment& env) {
+    DisplayPlan plan;
+    if (!env.platform.empty()) {
+        plan.failure = "the display platform \"" + env.platform +
+                       "\" chosen by QT_QPA_PLATFORM cannot be started; unset QT_QPA_PLATFORM "
+                       "or choose another one";
+        return plan;
     }
-    // ":N" or ":N.S" is a local server; "host:N" is left to the toolkit.
-    if (display.front() == ':') {
-        const std::string_view number = display.substr(1, display.find('.') - 1);
-        if (!number.empty() && number.find_first_not_of("0123456789") == std::string_view::npos &&
-            !LocalXServerAnswers(number)) {
-            return "the display " + std::string(display) +
-                   " does not answer; start it on a running desktop, or without one as: "
-                   "xvfb-run -a tessarin";
-        }
+    const std::string& x = env.display;
+    if (!env.wayland.empty() && env.waylandPlugin) {
+        plan.platform = x.empty() ? "wayland" : env.gnome ? "xcb;wayland" : "wayland;xcb";
+        plan.failure = x.empty()
+                           ? "the Wayland display " + env.wayland + " does not answer; " + kXvfbHint
+                           : "neither the Wayland display " + env.wayland + " nor the X display " +
+                                 x + " can be opened; " + kXvfbHint;
+        return plan;
     }
-    return {};
+    if (!env.wayland.empty() && x.empty()) {
+        plan.problem =
+            "this is a Wayland session, but the Qt Wayland platform plugin is missing and there "
+            "is no X display to fall back on; install the package qt6-wayland";
+        return plan;
+    }
+    if (x.empty()) {
+        plan.problem = std::string("no graphical display is set (DISPLAY is empty); ") + kXvfbHint;
+        return plan;
+    }
+    // X, also as the fallback of a Wayland session without the plugin.
+    const std::string local = LocalDisplayNumber(x);
+    if (!local.empty() && !LocalXServerAnswers(local)) {
+        plan.problem = "the X display " + x + " does not answer; " + kXvfbHint;
+        return plan;
+    }
+    plan.platform = "xcb";
+    if (local.empty()) {
+        plan.failure = "the X display " + x +
+                       " cannot be opened: it does not answer or refuses the connection; check "
+                       "DISPLAY, or start it without a display as: xvfb-run -a tessarin";
+    } else {
+        plan.failure = "the X display " + x +
+                       " refuses the connection (not authorised); start Tessarin as the user "
+                       "logged in on that display, not through sudo or su";
+    }
+    return plan;
 }

@@ -1,24 +1,49 @@
 #include <QApplication>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/display_check.h"
 #include "app/rate_app.h"
+#include "app/startup_guard.h"
+#include "core/version.h"
 #include "ui/dialog_builder.h"
 #include "ui/dialog_style.h"
+#include "ui/font_substitutes.h"
+
+namespace {
+
+std::vector<std::string> PluginDirs() {
+    std::vector<std::string> dirs;
+    for (const QString& dir : QCoreApplication::libraryPaths())
+        dirs.push_back(dir.toStdString());
+    if (const QString dir = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !dir.isEmpty())
+        dirs.push_back(dir.toStdString());
+    return dirs;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    if (const std::string problem = DisplayProblem(); !problem.empty()) {
-        std::fprintf(stderr, "tessarin: %s\n", problem.c_str());
+    const DisplayPlan plan = PlanDisplay(ReadDisplayEnvironment(PluginDirs()));
+    if (!plan.problem.empty()) {
+        std::fprintf(stderr, "tessarin: %s\n", plan.problem.c_str());
         return 1;
     }
+    if (!plan.platform.empty())
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(plan.platform));
+    StartupGuard guard(plan.failure);
     QApplication app(argc, argv);
+    guard.Release();
+    if (const QString missing = InstallDialogFontSubstitutes(); !missing.isEmpty())
+        std::fprintf(stderr, "%s\n", missing.toLocal8Bit().constData());
     QApplication::setStyle(new DialogStyle);
     // Menus and tooltips in the dialog's font too: one face to load at start.
     QApplication::setFont(DialogFont());
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     QApplication::setOrganizationName(QStringLiteral("Orvanholt"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tessarin"));
+    QApplication::setApplicationVersion(QString::fromLatin1(version::kText));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(version::kAppId));
     CRateApp theApp(app);
     return theApp.InitInstance();
 }

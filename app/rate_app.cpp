@@ -11,14 +11,16 @@ int CRateApp::InitInstance() {
     auto dlg = std::make_unique<CRateDlg>();
     if (!dlg->Create()) return 1;
     QuitAfterFirstPaint::InstallIfRequested(dlg.get());
-    dlg->show();
-    m_pMainWnd = dlg.get();
 
     // The end of the desktop session ends the loop like the quit request:
     // SIGTERM or SIGHUP, or the session manager's own quit, which closes the
     // window. A request to save the session is no end: the logout may still
-    // be cancelled.
+    // be cancelled. The handlers come before the window appears, so that a
+    // signal sent as soon as it is seen is not the default's silent death;
+    // one that arrives before the loop runs ends it as soon as it starts.
     QuitLoopOnTerminationSignals();
+    dlg->show();
+    m_pMainWnd = dlg.get();
     m_app.setQuitOnLastWindowClosed(false);
     QApplication::exec();
 

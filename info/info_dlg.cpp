@@ -12,6 +12,7 @@
 
 #include "info/history_text.h"
 #include "res/dialog_template.h"
+#include "res/qt_resources.h"
 #include "res/resource_ids.h"
 #include "res/text_resource.h"
 #include "ui/dialog_builder.h"
@@ -213,7 +214,10 @@ void CInfoDlg::CaptureTexture() {
     PictureToImage(m_screen, drawn, corner.intersected(m_memDC.rect()));
     {
         QPainter painter(&drawn);
-        painter.drawPixmap(0, 0, LoadIcon(res::kIconInfo).pixmap(32, 32));
+        // The 32-pixel image itself, whatever the scale factor: the texture
+        // has 32 x 32 texels.
+        painter.drawPixmap(0, 0,
+                           QPixmap::fromImage(QImage(IconResourcePath(res::kIconInfo), "PNG")));
     }
     ImageToPicture(drawn, m_screen, corner.intersected(m_memDC.rect()));
 

@@ -44,6 +44,7 @@ public:
     const PixelSurface& Screen() const { return m_screen; }
     const PixelSurface& Background() const { return m_background; }
     const CubeAnimation& Cube() const { return m_cube; }
+    const uint16_t* TextureBits() const { return m_textureBits; }
     bool HoldsPicture() const;
 
     // Test hooks: a shorter list check than the program's 2500 ms, a picture

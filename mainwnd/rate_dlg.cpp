@@ -17,6 +17,7 @@
 
 #include "core/slider_scale.h"
 #include "mainwnd/accessibility.h"
+#include "core/version.h"
 #include "mainwnd/caret_blink.h"
 #include "mainwnd/status_bar.h"
 #include "mainwnd/trackbar_notifier.h"
@@ -43,9 +44,6 @@ private:
 };
 
 namespace {
-
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 26;
 
 template <typename T>
 T* Bind(const std::map<int, QWidget*>& controls, int id) {
@@ -289,7 +287,7 @@ bool CRateDlg::OnInitDialog() {
 
     CreateToolTips();
     if (m_model.tooltipsShown == 0) ActivateToolTips(false);
-    setWindowTitle(QStringLiteral("Tessarin v%1.%2").arg(kVersionMajor).arg(kVersionMinor));
+    setWindowTitle(QString::asprintf("Tessarin v%i.%i", version::kMajor, version::kMinor));
     setWindowIcon(Icon(res::kIconWindow));
     RightJustifyMenuItem(3);
     m_bInitializing = false;

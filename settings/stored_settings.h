@@ -13,14 +13,15 @@
 #include <string_view>
 
 #include "core/film_model.h"
+#include "core/version.h"
 #include "settings/registry.h"
 
 namespace settings {
 
 inline constexpr std::string_view kSettingsKeyPath = "Software\\Orvanholt\\Tessarin";
 // The program's version, written as two dwords and never read back.
-inline constexpr std::uint32_t kVersionMajor = 1;
-inline constexpr std::uint32_t kVersionMinor = 26;
+inline constexpr std::uint32_t kVersionMajor = version::kMajor;
+inline constexpr std::uint32_t kVersionMinor = version::kMinor;
 
 // Check states and the unit index as the controls answer them: 0 unchecked,
 // 1 checked; the unit index 0 GByte, 1 MByte, 2 kByte, 3 Byte, and 255 (the

@@ -49,7 +49,10 @@ QFont DialogFont() {
 // Decoded as PNG directly: guessing the format would load every image
 // format plugin at start-up.
 QIcon LoadIcon(int id) {
-    return QIcon(QPixmap::fromImage(QImage(IconResourcePath(id), "PNG")));
+    QIcon icon(QPixmap::fromImage(QImage(IconResourcePath(id), "PNG")));
+    for (const int size : IconExtraSizes(id))
+        icon.addPixmap(QPixmap::fromImage(QImage(IconResourcePath(id, size), "PNG")));
+    return icon;
 }
 
 namespace {

@@ -37,5 +37,6 @@ std::map<int, QWidget*> BuildDialogControls(const DialogTemplate& dialog, QWidge
 void BuildMenuBar(const MenuTemplate& menu, QMenuBar* bar, std::map<int, QAction*>* actions,
                   std::vector<QMenu*>* popups);
 
-// The icon resource `id` (one of the res::kIcon… numbers).
+// The icon resource `id` (one of the res::kIcon… numbers), with every size it
+// is drawn at.
 QIcon LoadIcon(int id);

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <cmath>
 
 IconButton::IconButton(QWidget* parent) : QAbstractButton(parent) {}
 
@@ -20,9 +21,13 @@ void IconButton::paintEvent(QPaintEvent*) {
     if (m_icon.isNull()) return;
     const QPixmap pixmap =
         m_icon.pixmap(QSize(32, 32), isEnabled() ? QIcon::Normal : QIcon::Disabled);
-    const QSizeF logical = pixmap.deviceIndependentSize();
-    const QPointF topLeft((width() - logical.width()) / 2.0 + (isDown() ? 1 : 0),
-                          (height() - logical.height()) / 2.0 + (isDown() ? 1 : 0));
+    // Centred on whole device pixels, so the icon's pixels are not resampled.
+    const qreal dpr = devicePixelRatioF();
+    const auto offset = [dpr](int logical, int device) {
+        return std::floor((logical * dpr - device) / 2.0) / dpr;
+    };
+    const QPointF topLeft(offset(width(), pixmap.width()) + (isDown() ? 1 : 0),
+                          offset(height(), pixmap.height()) + (isDown() ? 1 : 0));
     painter.setClipRect(rect().adjusted(1, 1, -1, -1));
     painter.drawPixmap(topLeft, pixmap);
 }

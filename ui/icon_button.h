@@ -1,6 +1,7 @@
 // A small push button that shows the middle of an icon, unscaled, the way a
 // button with an icon larger than itself shows it: the toggle buttons of the
-// sections are 12 × 10 pixels and show only the arrowheads of a 32 × 32 icon.
+// sections are 12 × 10 pixels and show only the arrowheads of a 32 × 32 icon
+// (at higher scale factors, of the icon's larger image when it has one).
 #pragma once
 
 #include <QAbstractButton>

@@ -4,17 +4,24 @@
 Standard library only. Every shape is sampled 8 x 8 times per pixel, so edges
 are smooth; the output is the same byte for byte on every run.
 
-    131  16 x 16  window icon: a disc over a strip of film
+    131  16 x 16  window icon: a disc over a strip of film; the same design
+                  as 131_<n>.png at 22, 24, 32, 48, 64, 128 and 256 pixels,
+                  the program icon of the desktop and of the window
     132  32 x 32  status lamp, green
     133  32 x 32  status lamp, red
     134  32 x 32  status lamp, yellow
     136  32 x 32  two small arrowheads pointing right (collapsed section)
-    137  32 x 32  two small arrowheads pointing left (expanded section)
-    140  32 x 32  program icon, also the texture of the cube in the Info dialog
+    137  32 x 32  two small arrowheads pointing left (expanded section);
+                  136_<n> and 137_<n> at 48 and 64 for scale factors 1.5 and 2
+    140  32 x 32  program icon, also the texture of the cube in the Info dialog;
+                  140_48.png and 140_64.png draw it for scale factors 1.5 and 2
 
 The toggle buttons are only 8 x 6 dialog units and show the middle of their
 icon, so the arrowheads of 136 and 137 are drawn about 10 x 6 pixels in the
 centre of an otherwise transparent image.
+
+Larger sizes scale the drawing's coordinates, so each is sharp at its own
+size; the 16- and 32-pixel images stay as they were.
 """
 
 import colorsys
@@ -36,10 +43,15 @@ class Canvas:
         self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(width * height)]
 
     def paint(self, inside, colour):
-        """Paints colour(x, y) -> (r, g, b, a) in 0..1 where inside(x, y)."""
+        """Paints colour(x, y) -> (r, g, b, a) in 0..1 where inside(x, y).
+
+        A shape may carry `box` (x0, y0, x1, y1): no sample outside it is
+        inside, so only the pixels it touches are sampled."""
         n = SUBSAMPLES
-        for py in range(self.height):
-            for px in range(self.width):
+        x0, y0, x1, y1 = getattr(inside, "box", (0, 0, self.width, self.height))
+        xs = range(max(0, math.floor(x0)), min(self.width, math.ceil(x1)))
+        for py in range(max(0, math.floor(y0)), min(self.height, math.ceil(y1))):
+            for px in xs:
                 acc = [0.0, 0.0, 0.0, 0.0]
                 hits = 0
                 for sy in range(n):
@@ -92,16 +104,23 @@ def _png_file(width, height, raw):
 
 # Shapes -------------------------------------------------------------------
 
+def _boxed(inside, box):
+    inside.box = box
+    return inside
+
+
 def circle(cx, cy, r):
-    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+    return _boxed(lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r,
+                  (cx - r, cy - r, cx + r, cy + r))
 
 
 def ring(cx, cy, r_in, r_out):
-    return lambda x, y: r_in * r_in < (x - cx) ** 2 + (y - cy) ** 2 <= r_out * r_out
+    return _boxed(lambda x, y: r_in * r_in < (x - cx) ** 2 + (y - cy) ** 2 <= r_out * r_out,
+                  (cx - r_out, cy - r_out, cx + r_out, cy + r_out))
 
 
 def rect(x0, y0, x1, y1):
-    return lambda x, y: x0 <= x < x1 and y0 <= y < y1
+    return _boxed(lambda x, y: x0 <= x < x1 and y0 <= y < y1, (x0, y0, x1, y1))
 
 
 def rounded_rect(x0, y0, x1, y1, r):
@@ -145,18 +164,21 @@ def disc_sheen(cx, cy, saturation, value):
     return colour
 
 
-def window_icon():
-    c = Canvas(16, 16)
+def window_icon(size=16):
+    """Drawn on a 16-unit grid, scaled to `size` pixels."""
+    k = size / 16.0
+    c = Canvas(size, size)
     # A strip of film along the bottom, with its sprocket holes.
-    c.paint(rect(0, 10, 16, 15), solid(45, 45, 55))
+    c.paint(rect(0, 10 * k, size, 15 * k), solid(45, 45, 55))
     for x in (1, 4, 7, 10, 13):
-        c.paint(rect(x + 0.5, 10.5, x + 1.5, 11.5), solid(230, 230, 220))
-        c.paint(rect(x + 0.5, 13.5, x + 1.5, 14.5), solid(230, 230, 220))
+        c.paint(rect((x + 0.5) * k, 10.5 * k, (x + 1.5) * k, 11.5 * k), solid(230, 230, 220))
+        c.paint(rect((x + 0.5) * k, 13.5 * k, (x + 1.5) * k, 14.5 * k), solid(230, 230, 220))
     # The disc above it, with its dark edge, shine and centre hole.
-    c.paint(circle(8, 7, 6.8), solid(60, 70, 95))
-    c.paint(circle(8, 7, 6.0), disc_sheen(8, 7, 0.35, 0.95))
-    c.paint(circle(8, 7, 2.4), solid(200, 205, 215))
-    c.paint(circle(8, 7, 1.2), solid(40, 40, 50))
+    cx, cy = 8 * k, 7 * k
+    c.paint(circle(cx, cy, 6.8 * k), solid(60, 70, 95))
+    c.paint(circle(cx, cy, 6.0 * k), disc_sheen(cx, cy, 0.35, 0.95))
+    c.paint(circle(cx, cy, 2.4 * k), solid(200, 205, 215))
+    c.paint(circle(cx, cy, 1.2 * k), solid(40, 40, 50))
     return c
 
 
@@ -183,39 +205,54 @@ def lamp(base):
     return c
 
 
-def arrows(pointing_right):
-    """Two arrowheads, 10 x 6 pixels together, in the middle of 32 x 32."""
-    c = Canvas(32, 32)
+# Arrowheads by image size: (width of one head, gap between them, height).
+# Larger sizes are not simply scaled: the button shows 1 1/2 or 2 times as
+# many pixels, and the heads keep one clear pixel to the button's frame on
+# both sides, on whole pixels.
+ARROW_SHAPES = {32: (4, 2, 6), 48: (6, 2, 8), 64: (7, 4, 10)}
+
+
+def arrows(pointing_right, size=32):
+    """Two arrowheads centred in a size x size image (10 x 6 pixels at 32)."""
+    head, gap, height = ARROW_SHAPES[size]
+    c = Canvas(size, size)
     ink = solid(25, 25, 35)
-    top, bottom, middle = 13.0, 19.0, 16.0
-    for x0 in (11.0, 17.0):
+    middle = size / 2.0
+    top, bottom = middle - height / 2.0, middle + height / 2.0
+    left = middle - (2 * head + gap) / 2.0
+    for x0 in (left, left + head + gap):
         if pointing_right:
-            shape = triangle((x0, top), (x0 + 4.0, middle), (x0, bottom))
+            shape = triangle((x0, top), (x0 + head, middle), (x0, bottom))
         else:
-            shape = triangle((x0 + 4.0, top), (x0, middle), (x0 + 4.0, bottom))
+            shape = triangle((x0 + head, top), (x0, middle), (x0 + head, bottom))
         c.paint(shape, ink)
     return c
 
 
-def program_icon():
-    c = Canvas(32, 32)
+def program_icon(size=32):
+    """Drawn on a 32-unit grid, scaled to `size` pixels."""
+    k = size / 32.0
+    c = Canvas(size, size)
     top = (0.16, 0.28, 0.62, 1.0)
     bottom = (0.45, 0.12, 0.50, 1.0)
-    c.paint(rounded_rect(0, 0, 32, 32, 5.0), lambda x, y: mix(top, bottom, y / 32.0))
+    c.paint(rounded_rect(0, 0, size, size, 5.0 * k), lambda x, y: mix(top, bottom, y / size))
     # Film strip running across behind the disc.
-    c.paint(rect(0, 20, 32, 29), solid(30, 30, 38))
+    c.paint(rect(0, 20 * k, size, 29 * k), solid(30, 30, 38))
     for x in range(1, 32, 4):
-        c.paint(rect(x + 0.5, 21, x + 2.5, 23), solid(250, 240, 200))
-        c.paint(rect(x + 0.5, 26, x + 2.5, 28), solid(250, 240, 200))
+        c.paint(rect((x + 0.5) * k, 21 * k, (x + 2.5) * k, 23 * k), solid(250, 240, 200))
+        c.paint(rect((x + 0.5) * k, 26 * k, (x + 2.5) * k, 28 * k), solid(250, 240, 200))
     # The disc.
-    c.paint(circle(16, 14, 12.5), solid(235, 235, 245))
-    c.paint(circle(16, 14, 11.6), disc_sheen(16, 14, 0.75, 1.0))
-    c.paint(ring(16, 14, 3.2, 4.6), solid(210, 215, 225))
-    c.paint(circle(16, 14, 3.2), lambda x, y: mix(top, bottom, y / 32.0))
+    cx, cy = 16 * k, 14 * k
+    c.paint(circle(cx, cy, 12.5 * k), solid(235, 235, 245))
+    c.paint(circle(cx, cy, 11.6 * k), disc_sheen(cx, cy, 0.75, 1.0))
+    c.paint(ring(cx, cy, 3.2 * k, 4.6 * k), solid(210, 215, 225))
+    c.paint(circle(cx, cy, 3.2 * k), lambda x, y: mix(top, bottom, y / size))
     # A spark of light on the disc.
-    c.paint(triangle((8, 7), (11, 9), (9, 10)), solid(255, 255, 255, 0.8))
+    c.paint(triangle((8 * k, 7 * k), (11 * k, 9 * k), (9 * k, 10 * k)), solid(255, 255, 255, 0.8))
     return c
 
+
+PROGRAM_ICON_SIZES = (22, 24, 32, 48, 64, 128, 256)
 
 ICONS = {
     131: window_icon,
@@ -226,6 +263,10 @@ ICONS = {
     137: lambda: arrows(False),
     140: program_icon,
 }
+ICONS.update({f"131_{n}": (lambda n=n: window_icon(n)) for n in PROGRAM_ICON_SIZES})
+ICONS.update({f"140_{n}": (lambda n=n: program_icon(n)) for n in (48, 64)})
+ICONS.update({f"136_{n}": (lambda n=n: arrows(True, n)) for n in (48, 64)})
+ICONS.update({f"137_{n}": (lambda n=n: arrows(False, n)) for n in (48, 64)})
 
 
 def main(argv):

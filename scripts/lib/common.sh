@@ -1,15 +1,24 @@
-# Shared by scripts/run, scripts/test and scripts/bench: installs what is
-# missing from Debian's archive and configures and builds a preset.
+# Shared by the scripts in scripts/: installs what is missing from Debian's
+# archive and configures and builds a preset.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
-# Packages the build, the program and its tests need.
+# Packages building and running the program need (scripts/run): the compiler,
+# Qt, the dialog font, and the Wayland plugin for Wayland desktops.
+RUN_PACKAGES=(
+  cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 qt6-wayland
+)
+# Packages the program and all its tests need (scripts/test): besides the
+# above, clang for the sanitizers, the test libraries, the virtual display and
+# the tools that drive it, the validators of the install test, and a
+# substitute font for the font test.
 BASE_PACKAGES=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2 xvfb xauth xdotool x11-utils imagemagick dbus python3-dbusmock
-  at-spi2-core python3-pyatspi
+  "${RUN_PACKAGES[@]}"
+  clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick dbus
+  desktop-file-utils appstream man-db fonts-urw-base35
+  python3-dbusmock at-spi2-core python3-pyatspi
 )
 
 ensure_packages() {
@@ -20,11 +29,21 @@ ensure_packages() {
     fi
   done
   [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=() refused
+  refused="These Debian packages are missing and only root can install them: ${missing[*]}; install them as root with: apt-get install ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "$refused" >&2
+      exit 1
+    fi
+    sudo=(sudo)
+  fi
   echo "Installing missing packages: ${missing[*]}"
-  local sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+  if ! "${sudo[@]}" apt-get update -qq ||
+    ! DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null; then
+    [ ${#sudo[@]} -gt 0 ] && echo "$refused" >&2
+    exit 1
+  fi
 }
 
 # Configures a preset once, then builds it (ninja does nothing when nothing changed).

@@ -1,42 +1,79 @@
-// Start-up without a usable display: one clear sentence, never the toolkit's
-// abort.
+// Start-up without a usable display: the platform chosen for each
+// environment, and the sentence for each way it cannot start.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "app/display_check.h"
 
 namespace {
 
-// Sets the three variables the check reads; nullptr unsets.
-void SetDisplayEnv(const char* platform, const char* wayland, const char* display) {
-    const std::pair<const char*, const char*> vars[] = {
-        {"QT_QPA_PLATFORM", platform}, {"WAYLAND_DISPLAY", wayland}, {"DISPLAY", display}};
-    for (const auto& [name, value] : vars) {
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
+struct Case {
+    const char* what;
+    DisplayEnvironment env;
+    const char* platform;  // the list given to the toolkit
+    const char* problem;   // a part of the sentence before the start, or ""
+    const char* failure;   // a part of the sentence if the toolkit fails, or ""
+};
+
+// No X server listens on display 1999 here.
+const Case kCases[] = {
+    {"nothing set", {"", "", "", true}, "", "no graphical display", ""},
+    {"a local display that does not answer",
+     {"", "", ":1999.0", true},
+     "",
+     ":1999.0 does not answer",
+     ""},
+    {"a remote display", {"", "", "otherhost:0", true}, "xcb", "", "otherhost:0 cannot be opened"},
+    {"Wayland with its plugin",
+     {"", "wayland-0", "", true},
+     "wayland",
+     "",
+     "Wayland display wayland-0 does not answer"},
+    {"Wayland with its plugin and X",
+     {"", "wayland-0", "otherhost:0", true},
+     "wayland;xcb",
+     "",
+     "neither the Wayland display"},
+    {"Wayland and X on GNOME, where this Qt prefers X",
+     {"", "wayland-0", "otherhost:0", true, true},
+     "xcb;wayland",
+     "",
+     "neither the Wayland display"},
+    {"Wayland without its plugin falls back on X",
+     {"", "wayland-0", "otherhost:0", false},
+     "xcb",
+     "",
+     "otherhost:0 cannot be opened"},
+    {"Wayland without its plugin and without X",
+     {"", "wayland-0", "", false},
+     "",
+     "install the package qt6-wayland",
+     ""},
+    {"a platform the user chose",
+     {"offscreen", "", "", false},
+     "",
+     "",
+     "\"offscreen\" chosen by QT_QPA_PLATFORM"},
+};
+
+TEST(DisplayCheck, ChoosesThePlatformAndNamesEachFailure) {
+    for (const Case& c : kCases) {
+        const DisplayPlan plan = PlanDisplay(c.env);
+        EXPECT_EQ(plan.platform, c.platform) << c.what;
+        EXPECT_NE(plan.problem.find(c.problem), std::string::npos)
+            << c.what << ": " << plan.problem;
+        EXPECT_EQ(plan.problem.empty(), c.problem[0] == '\0') << c.what;
+        EXPECT_NE(plan.failure.find(c.failure), std::string::npos)
+            << c.what << ": " << plan.failure;
+        // One sentence each, with what to do.
+        for (const std::string& s : {plan.problem, plan.failure}) {
+            EXPECT_EQ(s.find('\n'), std::string::npos) << c.what;
+            if (!s.empty()) {
+                EXPECT_NE(s.find(';'), std::string::npos) << c.what;
+            }
         }
     }
 }
 
 }  // namespace
-
-TEST(DisplayCheck, NamesTheProblemOrLetsTheToolkitStart) {
-    SetDisplayEnv(nullptr, nullptr, nullptr);
-    EXPECT_NE(DisplayProblem().find("no graphical display"), std::string::npos);
-    SetDisplayEnv(nullptr, nullptr, "");
-    EXPECT_NE(DisplayProblem().find("xvfb-run"), std::string::npos);
-    // No X server listens on display 1999 here.
-    SetDisplayEnv(nullptr, nullptr, ":1999.0");
-    EXPECT_NE(DisplayProblem().find(":1999.0 does not answer"), std::string::npos);
-    // Chosen platforms, Wayland and remote displays are left to the toolkit.
-    SetDisplayEnv("offscreen", nullptr, nullptr);
-    EXPECT_EQ(DisplayProblem(), "");
-    SetDisplayEnv(nullptr, "wayland-0", nullptr);
-    EXPECT_EQ(DisplayProblem(), "");
-    SetDisplayEnv(nullptr, nullptr, "otherhost:0");
-    EXPECT_EQ(DisplayProblem(), "");
-}

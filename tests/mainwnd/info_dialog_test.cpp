@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "info/info_dlg.h"
+#include "res/qt_resources.h"
 #include "res/resource_ids.h"
 #include "tests/mainwnd/window_driver.h"
 #include "ui/list_box.h"
@@ -313,5 +315,52 @@ TEST(InfoDialogScaled, PictureAtDevicePixelsPaintedOneToOne) {
             }
         }
         EXPECT_EQ(wrong, 0) << "at scale " << dpr;
+    });
+}
+
+// At every scale factor the cube's texture is the 32 x 32 image of icon 140
+// itself, texel for pixel, never its larger drawing scaled down: where the
+// icon is opaque, each texel is its pixel in 5-5-5.
+TEST(InfoDialogScaled, TextureIsTheIconsOwn32PixelImage) {
+    WindowDriver w;
+    WithInfoOpen(w, [&](CInfoDlg* dlg) {
+        ASSERT_NE(dlg->TextureBits(), nullptr);
+        const PixelSurface texture(
+            reinterpret_cast<uint8_t*>(const_cast<uint16_t*>(dlg->TextureBits())), 32, 32, 16);
+        const std::vector<uint16_t> texels = Pixels(texture);
+        const QImage icon =
+            QImage(IconResourcePath(kIconInfo)).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(icon.size(), QSize(32, 32));
+        int opaque = 0, wrong = 0;
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                const QRgb c = icon.pixel(x, y);
+                if (qAlpha(c) != 255) continue;
+                ++opaque;
+                const uint16_t t = texels[static_cast<size_t>(y * 32 + x)];
+                wrong += ((t >> 10) & 31) != qRed(c) >> 3 || ((t >> 5) & 31) != qGreen(c) >> 3 ||
+                         (t & 31) != qBlue(c) >> 3;
+            }
+        }
+        EXPECT_GT(opaque, 900);
+        EXPECT_EQ(wrong, 0) << "at scale " << dlg->devicePixelRatioF();
+    });
+}
+
+// The dialog's icon stays 32 x 32 logical pixels at every scale factor, drawn
+// from the image of icon 140 with the screen's own pixels.
+TEST(InfoDialogScaled, IconKeepsItsSizeWithTheScreensPixels) {
+    WindowDriver w;
+    WithInfoOpen(w, [&](CInfoDlg* dlg) {
+        const qreal dpr = dlg->devicePixelRatioF();
+        int icons = 0;
+        for (const QLabel* label : dlg->findChildren<QLabel*>()) {
+            const QPixmap pixmap = label->pixmap();
+            if (pixmap.isNull()) continue;
+            ++icons;
+            EXPECT_EQ(pixmap.deviceIndependentSize(), QSizeF(32, 32)) << "at scale " << dpr;
+            EXPECT_EQ(pixmap.width(), qRound(32 * dpr)) << "at scale " << dpr;
+        }
+        EXPECT_EQ(icons, 1);
     });
 }

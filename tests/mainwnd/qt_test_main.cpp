@@ -10,6 +10,7 @@
 
 #include "ui/dialog_builder.h"
 #include "ui/dialog_style.h"
+#include "ui/font_substitutes.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     qputenv("DBUS_SESSION_BUS_ADDRESS", noBus);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    InstallDialogFontSubstitutes();
     QApplication::setStyle(new DialogStyle);
     QApplication::setFont(DialogFont());
     return RUN_ALL_TESTS();

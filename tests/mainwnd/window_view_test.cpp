@@ -232,7 +232,10 @@ TEST(MainWindowView, WindowHasTheTemplateSizeAndCannotBeResized) {
     WindowDriver w;
     EXPECT_EQ(w.dlg->findChild<QWidget*>("surface")->size(), QSize(354, 432));
     EXPECT_EQ(w.dlg->minimumSize(), w.dlg->maximumSize());
-    EXPECT_FALSE(w.dlg->windowIcon().isNull());
+    // Every size a dock or task switcher may ask for, each sharp.
+    const QList<QSize> sizes = w.dlg->windowIcon().availableSizes();
+    for (const int n : {16, 22, 24, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(sizes.contains(QSize(n, n))) << n;
     // Every caption fits its control.
     for (const DialogControl& c : MainDialogTemplate().controls) {
         if (c.cls != ControlClass::Static || !c.text) continue;

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QRect>
 #include <QString>
+#include <cmath>
 #include <memory>
 
 #include "res/qt_resources.h"
@@ -48,6 +49,32 @@ TEST_F(Icons, LoadFromTheResourcesAtTheirSize) {
         const QIcon icon(path);
         EXPECT_FALSE(icon.isNull()) << r.id;
         EXPECT_EQ(icon.actualSize(QSize(64, 64)), QSize(r.size, r.size)) << r.id;
+    }
+}
+
+// The larger drawings of the program icon and of the Info dialog's icon:
+// each at its size, and the same picture as the base image (compared at the
+// base image's size).
+TEST_F(Icons, LargerDrawingsShowTheSamePicture) {
+    for (const int id : {res::kIconWindow, res::kIconInfo}) {
+        const QImage base = Load(id);
+        ASSERT_FALSE(IconExtraSizes(id).empty()) << id;
+        for (const int size : IconExtraSizes(id)) {
+            const QImage image =
+                QImage(IconResourcePath(id, size)).convertToFormat(QImage::Format_ARGB32);
+            ASSERT_EQ(image.size(), QSize(size, size)) << id << " " << size;
+            const QImage shrunk =
+                image.scaled(base.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            double difference = 0;
+            for (int y = 0; y < base.height(); ++y) {
+                for (int x = 0; x < base.width(); ++x) {
+                    const QColor a = base.pixelColor(x, y), b = shrunk.pixelColor(x, y);
+                    difference += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                                  std::abs(a.blue() - b.blue()) + std::abs(a.alpha() - b.alpha());
+                }
+            }
+            EXPECT_LT(difference / (base.width() * base.height() * 4), 24.0) << id << " " << size;
+        }
     }
 }
 

@@ -1,0 +1,20 @@
+// Turns the toolkit's fatal error while it opens the display (an abort with a
+// core dump) into one sentence on standard error and exit status 1. While it
+// guards, what the toolkit and the X library write to standard error is held
+// back: dropped after a failure, passed on once the start has succeeded.
+// It guards only the start; later fatal errors abort as before.
+#pragma once
+
+#include <string>
+
+class StartupGuard {
+public:
+    // `failure` is the sentence to print, without the program's name.
+    explicit StartupGuard(std::string failure);
+    ~StartupGuard();
+    StartupGuard(const StartupGuard&) = delete;
+    StartupGuard& operator=(const StartupGuard&) = delete;
+
+    // The display is open: passes on what was held back and stops guarding.
+    void Release();
+};

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary folder as a user or a package would,
+# checks that every file is there and valid for the desktop, then starts the
+# installed program on a virtual display with a private session bus and waits
+# for its window.
+# Usage: run_install_test.sh BUILD_DIR APP_ID
+set -euo pipefail
+
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/system_bus
+
+if [ "${1:-}" != "--inner" ]; then
+  exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$@"
+fi
+shift
+build=$1
+id=$2
+prefix=$(mktemp -d)
+export XDG_CONFIG_HOME="$prefix/config"
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+expected=(
+  bin/tessarin
+  "share/applications/$id.desktop"
+  "share/metainfo/$id.metainfo.xml"
+  share/man/man1/tessarin.1
+  share/doc/tessarin/README.md
+  share/doc/tessarin/LICENSE
+)
+for size in 16 22 24 32 48 64 128 256; do
+  expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
+done
+for f in "${expected[@]}"; do
+  [ -s "$prefix/$f" ] || fail "$f was not installed"
+done
+[ -x "$prefix/bin/tessarin" ] || fail "bin/tessarin is not executable"
+
+# Each hicolor icon has the size of its folder.
+for size in 16 22 24 32 48 64 128 256; do
+  got=$(identify -format '%wx%h' "$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png")
+  [ "$got" = "${size}x${size}" ] || fail "the ${size}x${size} icon is $got"
+done
+# Nothing else: a stray file would be shipped by the package too.
+extra=$(cd "$prefix" && find . -type f ! -path './config/*' | sed 's|^\./||' | sort |
+  comm -23 - <(printf '%s\n' "${expected[@]}" | sort))
+[ -z "$extra" ] || fail "unexpected files installed: $extra"
+
+desktop-file-validate "$prefix/share/applications/$id.desktop" ||
+  fail "desktop-file-validate rejects the desktop entry"
+grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" ||
+  fail "the desktop entry does not name the icon $id"
+appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml" ||
+  fail "appstreamcli rejects the metainfo"
+man -l -Tutf8 "$prefix/share/man/man1/tessarin.1" >/dev/null 2>&1 ||
+  fail "the manual page does not format"
+echo "installed files: ${#expected[@]}, all valid"
+
+unset QT_QPA_PLATFORM
+"$prefix/bin/tessarin" &
+pid=$!
+wid=""
+for _ in $(seq 1 100); do
+  wid=$(xdotool search --name '^Tessarin v1\.26$' 2>/dev/null | head -n 1 || true)
+  [ -n "$wid" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the installed program ended before its window appeared"
+  sleep 0.1
+done
+[ -n "$wid" ] || fail "the installed program showed no window titled 'Tessarin v1.26'"
+echo "the installed program shows its window"
+kill -TERM "$pid"
+wait "$pid" || fail "the installed program ended with status $? after SIGTERM"
+pid=""
