@@ -31,6 +31,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected=(
   bin/tessarin
+  bin/tessarin-calc
+  share/man/man1/tessarin-calc.1
   "share/applications/$id.desktop"
   "share/metainfo/$id.metainfo.xml"
   share/man/man1/tessarin.1
@@ -61,8 +63,12 @@ grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" ||
   fail "the desktop entry does not name the icon $id"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml" ||
   fail "appstreamcli rejects the metainfo"
-man -l -Tutf8 "$prefix/share/man/man1/tessarin.1" >/dev/null 2>&1 ||
-  fail "the manual page does not format"
+for page in tessarin tessarin-calc; do
+  man -l -Tutf8 "$prefix/share/man/man1/$page.1" >/dev/null 2>&1 ||
+    fail "the manual page $page(1) does not format"
+done
+"$prefix/bin/tessarin-calc" --cds 2 --json | grep -q '"state":"checked"' ||
+  fail "the installed tessarin-calc does not calculate"
 echo "installed files: ${#expected[@]}, all valid"
 
 unset QT_QPA_PLATFORM
