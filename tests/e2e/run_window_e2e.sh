@@ -65,18 +65,25 @@ fail() {
   exit 1
 }
 
+# Prints the first window whose title matches $1, waiting up to ten seconds;
+# fails when the program ends first or no such window appears.
+window_named() {
+  local found=""
+  for _ in $(seq 1 100); do
+    found=$(xdotool search --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$found" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before the window '$1' appeared"
+    sleep 0.1
+  done
+  [ -n "$found" ] || fail "no window titled '$1' appeared"
+  echo "$found"
+}
+
 # Starts the program and sets `wid` to its window.
 start_program() {
   "$program" 2>>"$out/e2e_program.log" &
   pid=$!
-  wid=""
-  for _ in $(seq 1 100); do
-    wid=$(xdotool search --name '^Tessarin v1\.26$' 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-    sleep 0.1
-  done
-  [ -n "$wid" ] || fail "no window titled 'Tessarin v1.26' appeared"
+  wid=$(window_named '^Tessarin v1\.26$')
   sleep 0.5  # let the first frame be painted
 }
 
@@ -109,13 +116,7 @@ xdotool windowfocus --sync "$wid" 2>/dev/null || true
 xdotool key --delay 200 alt+h
 sleep 0.5
 xdotool key i
-info=""
-for _ in $(seq 1 50); do
-  info=$(xdotool search --name '^Info$' 2>/dev/null | head -n 1 || true)
-  [ -n "$info" ] && break
-  sleep 0.1
-done
-[ -n "$info" ] || fail "no window titled 'Info' appeared"
+info=$(window_named '^Info$')
 read -r iwidth iheight < <(xwininfo -id "$info" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
 [ "$iwidth" -eq 399 ] && [ "$iheight" -eq 244 ] || fail "Info window ${iwidth}x${iheight}, expected 399x244"
 sleep 0.5
