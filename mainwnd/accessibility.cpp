@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSlider>
 #include <algorithm>
 #include <array>
@@ -13,6 +14,7 @@
 #include "core/number_text.h"
 #include "core/slider_scale.h"
 #include "mainwnd/accessible_text.h"
+#include "mainwnd/edit_accessible.h"
 #include "mainwnd/status_bar.h"
 #include "mainwnd/status_bar_accessible.h"
 #include "res/resource_ids.h"
@@ -69,13 +71,6 @@ const ValueLabel* FindValueLabel(int id) {
     return nullptr;
 }
 
-const CaptionLink* FindCaptionLink(int id) {
-    for (const CaptionLink& c : kCaptionLinks) {
-        if (c.caption == id) return &c;
-    }
-    return nullptr;
-}
-
 // The control `id` beside `w` on the same surface.
 QWidget* Sibling(const QWidget* w, int id) {
     const QWidget* surface = w->parentWidget();
@@ -102,6 +97,25 @@ void AddRelation(Relations* relations, QWidget* other, QAccessible::Relation rel
         relations->append({iface, relation});
 }
 
+// The captions that label `w`, and the controls that `w` labels if it is a
+// caption. The toolkit finds only a caption's one buddy, and a caption here
+// may label several fields.
+Relations CaptionRelations(const QWidget* w, QAccessible::Relation match) {
+    Relations r;
+    const int id = ControlId(w);
+    for (const CaptionLink& link : kCaptionLinks) {
+        const auto& targets = link.targets;
+        if ((match & QAccessible::Label) &&
+            std::find(targets.begin(), targets.end(), id) != targets.end())
+            AddRelation(&r, Sibling(w, link.caption), QAccessible::Label);
+        if ((match & QAccessible::Labelled) && link.caption == id) {
+            for (int target : targets)
+                AddRelation(&r, Sibling(w, target), QAccessible::Labelled);
+        }
+    }
+    return r;
+}
+
 // Every static of the window offers its text; a caption names the controls
 // it labels.
 class StaticAccessible : public ReadOnlyText<QAccessibleWidget> {
@@ -112,12 +126,17 @@ public:
     QString Shown() const override { return static_cast<QLabel*>(widget())->text(); }
 
     Relations relations(QAccessible::Relation match) const override {
-        Relations r = QAccessibleWidget::relations(match);
-        const CaptionLink* link = FindCaptionLink(ControlId(widget()));
-        if (!link || !(match & QAccessible::Labelled)) return r;
-        for (int id : link->targets)
-            AddRelation(&r, Sibling(widget(), id), QAccessible::Labelled);
-        return r;
+        return QAccessibleWidget::relations(match) + CaptionRelations(widget(), match);
+    }
+};
+
+// An edit field named by its caption.
+class CaptionedEditAccessible : public EditAccessible {
+public:
+    using EditAccessible::EditAccessible;
+
+    Relations relations(QAccessible::Relation match) const override {
+        return QAccessibleWidget::relations(match) + CaptionRelations(widget(), match);
     }
 };
 
@@ -262,6 +281,8 @@ QAccessibleInterface* WindowAccessibleFactory(const QString& className, QObject*
         return new ComboAccessible(static_cast<QComboBox*>(object));
     if (className == QLatin1String("QSlider"))
         return new SliderAccessible(static_cast<QSlider*>(object));
+    if (className == QLatin1String("QLineEdit"))
+        return new CaptionedEditAccessible(static_cast<QLineEdit*>(object));
     return nullptr;
 }
 
@@ -309,12 +330,6 @@ void WatchControls(const std::map<int, QWidget*>& controls) {
         const auto it = controls.find(id);
         return it == controls.end() ? nullptr : it->second;
     };
-    // The buddy links a caption both ways in the toolkit's interfaces; the
-    // captions have no mnemonic, so nothing shown or typed changes.
-    for (const CaptionLink& link : kCaptionLinks) {
-        auto* caption = qobject_cast<QLabel*>(find(link.caption));
-        if (caption) caption->setBuddy(find(link.targets[0]));
-    }
     for (int id : {kComboSizeUnit, kComboCdSize}) {
         auto* combo = qobject_cast<QComboBox*>(find(id));
         if (!combo) continue;

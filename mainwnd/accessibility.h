@@ -14,8 +14,8 @@ class QWidget;
 // Puts the window's own interfaces before the toolkit's; once per process.
 void InstallAccessibility();
 
-// Links each caption to the controls it labels and watches the drop-down
-// lists; called once the window's controls exist.
+// Watches the drop-down lists, so that a change of entry is heard; called
+// once the window's controls exist.
 void WatchControls(const std::map<int, QWidget*>& controls);
 
 // A control's text has changed from `before` to what it shows now: a value

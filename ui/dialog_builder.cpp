@@ -90,7 +90,7 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             break;
         }
         case ControlClass::Edit: {
-            auto* edit = new QLineEdit(surface);
+            auto* edit = Tagged(new QLineEdit(surface), c);
             edit->setAlignment(TextAlignment(c.style));
             edit->setFrame((c.style & kBorder) != 0);
             edit->setTextMargins(1, 0, 1, 0);
