@@ -10,6 +10,21 @@ namespace {
 
 constexpr int kIconPart = 2;
 
+// Hiding the bar makes the window lower, so that the bar lies below the
+// client area; it is never hidden as a widget.
+bool Shown(const StatusBar* bar) {
+    const QWidget* client = bar ? bar->parentWidget() : nullptr;
+    return client && bar->isVisible() && client->rect().intersects(bar->geometry());
+}
+
+QAccessible::State HiddenIfBelow(QAccessible::State s, const StatusBar* bar) {
+    if (!Shown(bar)) {
+        s.invisible = true;
+        s.offscreen = true;
+    }
+    return s;
+}
+
 // What the state icon stands for, by its icon.
 QString IconMeaning(int iconId) {
     switch (iconId) {
@@ -71,8 +86,7 @@ public:
     QAccessible::State state() const override {
         QAccessible::State s;
         s.readOnly = true;
-        s.invisible = !m_bar || !m_bar->isVisible();
-        return s;
+        return HiddenIfBelow(s, m_bar);
     }
 
 private:
@@ -95,6 +109,10 @@ StatusBarAccessible::StatusBarAccessible(StatusBar* bar)
 StatusBarAccessible::~StatusBarAccessible() {
     for (QAccessible::Id id : m_partIds)
         QAccessible::deleteAccessibleInterface(id);
+}
+
+QAccessible::State StatusBarAccessible::state() const {
+    return HiddenIfBelow(QAccessibleWidget::state(), static_cast<StatusBar*>(widget()));
 }
 
 int StatusBarAccessible::childCount() const {

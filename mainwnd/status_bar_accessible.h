@@ -16,6 +16,9 @@ public:
     explicit StatusBarAccessible(StatusBar* bar);
     ~StatusBarAccessible() override;
 
+    // Invisible while the bar lies below the window's client area.
+    QAccessible::State state() const override;
+
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
     int indexOfChild(const QAccessibleInterface* child) const override;

@@ -186,11 +186,15 @@ CONTROLS = [
 RELATIONS = [
     ("Videolänge", "label-for", ["Stunden", "Minuten", "Sekunden"]),
     ("Stunden", "labelled-by", ["Videolänge"]),
+    ("Minuten", "labelled-by", ["Videolänge"]),
+    ("Sekunden", "labelled-by", ["Videolänge"]),
     ("Audiodatenrate", "label-for", ["Audiobitrate"]),
     ("Audiobitrate", "labelled-by", ["Audiodatenrate"]),
     ("Max. Datengröße", "label-for", ["Maximale Datengröße"]),
     ("Maximale Datengröße", "labelled-by", ["Max. Datengröße"]),
     ("Beschriftung CDs", "label-for", ["Anzahl CDs"]),
+    ("Anzahl CDs", "labelled-by", ["Beschriftung CDs"]),
+    ("Videobitrate", "labelled-by", ["Videodatenrate"]),
     ("Beschriftung Gesamtdaten", "label-for", ["Gesamtdaten: 1.467.438.112 Byte"]),
     ("Gesamtdaten: 1.467.438.112 Byte", "labelled-by", ["Beschriftung Gesamtdaten"]),
     ("Videodatenrate: 1995 kBits/s", "controlled-by", ["Videoregler"]),
@@ -281,9 +285,9 @@ def check_new_duration(surface, found):
           "audio slider label after the move")
 
 
-def find_option(window, label):
+def find_option(window, label, menu="Optionen"):
     bar = next(c for c in window if c.getRoleName() == "menu bar")
-    options = next(c for c in bar if name(c) == "Optionen")
+    options = next(c for c in bar if name(c) == menu)
     for o in walk(options):
         if name(o) == label and o.getRoleName() in ("menu item", "check menu item"):
             return o
@@ -302,9 +306,7 @@ def check_status_bar(window, found):
     auto = find_option(window, "Automatisch berechnen")
     check(name(auto.parent) == "Optionen", f"the option's menu {name(auto.parent)!r}")
     check(checked(auto), "automatic recalculation on at the start")
-    action = auto.queryAction()
-    press = [i for i in range(action.nActions) if action.getName(i) == "Press"]
-    action.doAction(press[0])
+    press(auto)
     wait_for(lambda: not checked(auto), "automatic recalculation to be off")
 
     found["Videobitrate"].queryEditableText().setTextContents("1500")
@@ -325,6 +327,63 @@ def check_status_bar(window, found):
     wait_for(lambda: text(word) == "Geprüft", "the checked state after the action")
     check(description(bar) == "Geprüft", "bar description after the action")
     check(description(icon) == "Geprüft (grün)", "icon after the action")
+
+    # Without range limits a negative rate is faulty, and heard so.
+    press(find_option(window, "Automatisch begrenzen"))
+    found["Videobitrate"].queryEditableText().setTextContents("-5")
+    faulty = "Fehlerhaft. Ungültige Werte, bitte korrigieren."
+    wait_for(lambda: description(bar) == faulty, "the faulty state")
+    check((text(message), text(word), description(icon)) ==
+          ("Ungültige Werte, bitte korrigieren.", "Fehlerhaft", "Fehlerhaft (rot)"),
+          "parts of the faulty state")
+    press(find_option(window, "Automatisch begrenzen"))
+    wait_for(lambda: text(found["Videobitrate"]) != "-5", "the limits to correct the rate")
+    actions.doAction(0)
+    wait_for(lambda: text(word) == "Geprüft", "the checked state after the correction")
+
+    # A bar moved below the window is not shown to the reader either.
+    press(find_option(window, "Statusbar verbergen", "Ansicht"))
+    wait_for(lambda: not showing(bar), "the status bar to be hidden")
+    check(not showing(word), "the state word hidden with its bar")
+    press(find_option(window, "Status anzeigen", "Ansicht"))
+    wait_for(lambda: showing(bar), "the status bar to be shown again")
+    check(showing(word), "the state word shown with its bar")
+
+
+def showing(obj):
+    obj.clear_cache()
+    states = obj.getState()
+    return states.contains(pyatspi.STATE_VISIBLE) and states.contains(pyatspi.STATE_SHOWING)
+
+
+def press(obj):
+    action = obj.queryAction()
+    action.doAction(next(i for i in range(action.nActions) if action.getName(i) == "Press"))
+
+
+def check_edit_text(found):
+    """An edit read and changed as a reader reads and edits it."""
+    seconds = found["Sekunden"]
+    edit = seconds.queryText()
+    check(edit.getText(0, -1) == "00", f"seconds {edit.getText(0, -1)!r}")
+    check(edit.setCaretOffset(1) and edit.caretOffset == 1, "caret moved into the seconds")
+    check(edit.setSelection(0, 0, 2) and edit.getSelection(0) == (0, 2), "seconds selected")
+    box = seconds.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    first = edit.getCharacterExtents(0, pyatspi.DESKTOP_COORDS)
+    second = edit.getCharacterExtents(1, pyatspi.DESKTOP_COORDS)
+    inside = (box.x <= first[0] < second[0] < box.x + box.width and first[2] > 0
+              and box.y <= first[1] and first[1] + first[3] <= box.y + box.height)
+    check(inside, f"characters at {first}, {second} in the field at {tuple(box)}")
+    centre = (second[0] + second[2] // 2, second[1] + second[3] // 2)
+    at = edit.getOffsetAtPoint(*centre, pyatspi.DESKTOP_COORDS)
+    check(at == 1, f"offset {at} at the second character")
+    # Deleted and typed anew: the window takes each step as typing.
+    editable = seconds.queryEditableText()
+    editable.deleteText(0, 2)
+    editable.insertText(0, "15", 2)
+    slider = found["Zeitregler"]
+    wait_for(lambda: text(slider).endswith(":15"), "the time slider to take the seconds")
+    check(edit.getText(0, -1) == "15", f"seconds after editing {edit.getText(0, -1)!r}")
 
 
 def xdotool(*args):
@@ -394,6 +453,7 @@ def main():
         found = check_controls(surface)
         check_new_duration(surface, found)
         check_status_bar(window, found)
+        check_edit_text(found)
         check_info_dialog()
     except Exception as e:  # a missing interface or object fails the run, with the others
         check(False, f"{type(e).__name__}: {e}")
