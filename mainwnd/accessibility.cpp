@@ -266,6 +266,10 @@ QAccessibleInterface* WindowAccessibleFactory(const QString& className, QObject*
     if (!object || !object->isWidgetType()) return nullptr;
     if (className == QLatin1String("StatusBar"))
         return new StatusBarAccessible(static_cast<StatusBar*>(object));
+    // The main window is an application's frame: readers look there for
+    // its title and its status bar.
+    if (className == QLatin1String("CRateDlg"))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     if (!object->property(kControlIdProperty).isValid()) return nullptr;
     const int id = ControlId(object);
     if (className == QLatin1String("QLabel")) {
