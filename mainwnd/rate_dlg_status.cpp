@@ -77,8 +77,7 @@ void CRateDlg::ShowStatus(int state) {
     // Heard as the word and the message, without the arrow that points at
     // the word on the screen.
     QString description = QString::fromUtf8(look->word);
-    QString message = QString::fromUtf8(look->message);
-    if (message.endsWith(QStringLiteral(" --->"))) message.chop(5);
+    const QString message = StatusBar::Spoken(QString::fromUtf8(look->message));
     if (!message.isEmpty()) description += QStringLiteral(". ") + message;
     m_hStatusBar->SetStateDescription(description);
 }

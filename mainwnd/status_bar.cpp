@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QStyleOption>
 
+#include "mainwnd/status_bar_accessible.h"
+
 StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ctl501"));
     setAccessibleName(QStringLiteral("Statusleiste"));
@@ -34,7 +36,10 @@ void StatusBar::SetText(int part, const QString& text, bool border) {
 }
 
 void StatusBar::SetStateDescription(const QString& description) {
-    if (description != accessibleDescription()) setAccessibleDescription(description);
+    const QString before = accessibleDescription();
+    if (description == before) return;
+    setAccessibleDescription(description);
+    if (!before.isEmpty() && QAccessible::isActive()) AnnounceState(this);
 }
 
 void StatusBar::SetIcon(int part, const QIcon& icon, int iconId) {
@@ -46,6 +51,11 @@ void StatusBar::SetIcon(int part, const QIcon& icon, int iconId) {
 
 QString StatusBar::Text(int part) const {
     return (part >= 0 && part < kParts) ? m_parts[part].text : QString();
+}
+
+QString StatusBar::Spoken(const QString& message) {
+    static const QString kArrow = QStringLiteral(" --->");
+    return message.endsWith(kArrow) ? message.chopped(kArrow.size()) : message;
 }
 
 int StatusBar::IconId(int part) const {

@@ -25,6 +25,9 @@ public:
     // um neu zu berechnen."); a change is announced.
     void SetStateDescription(const QString& description);
     QString Text(int part) const;
+    // A message as it is heard: without the arrow that points at the state
+    // word on the screen ("Hier drücken, um neu zu berechnen. --->").
+    static QString Spoken(const QString& message);
     int IconId(int part) const;
     QRect PartRect(int part) const;
 

@@ -8,6 +8,7 @@
 
 namespace {
 
+constexpr int kWordPart = 1;
 constexpr int kIconPart = 2;
 
 // Hiding the bar makes the window lower, so that the bar lies below the
@@ -40,7 +41,9 @@ QString IconMeaning(int iconId) {
 }
 
 // One part of the bar: the message (0), the state word (1) or the icon (2).
-// A part is heard by what it shows; the icon by the state it stands for.
+// A part is heard by what it shows; the icon by the state it stands for. The
+// word is a notification named by the whole state, so that readers which
+// speak a notification when it shows speak the new state.
 class StatusPartAccessible : public ReadOnlyText<QAccessibleInterface> {
 public:
     StatusPartAccessible(StatusBar* bar, int part) : m_bar(bar), m_part(part) {}
@@ -71,7 +74,11 @@ public:
             if (t == QAccessible::Description) return IconMeaning(m_bar->IconId(m_part));
             return QString();
         }
-        return (t == QAccessible::Name || t == QAccessible::Value) ? Shown() : QString();
+        if (m_part == kWordPart && t == QAccessible::Name &&
+            !m_bar->accessibleDescription().isEmpty())
+            return m_bar->accessibleDescription();
+        if (t == QAccessible::Name) return StatusBar::Spoken(Shown());
+        return t == QAccessible::Value ? Shown() : QString();
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -81,6 +88,7 @@ public:
         return QRect(m_bar->mapToGlobal(r.topLeft()), r.size());
     }
     QAccessible::Role role() const override {
+        if (m_part == kWordPart) return QAccessible::Notification;
         return m_part == kIconPart ? QAccessible::Graphic : QAccessible::StaticText;
     }
     QAccessible::State state() const override {
@@ -95,6 +103,17 @@ private:
 };
 
 }  // namespace
+
+void AnnounceState(StatusBar* bar) {
+    auto* iface = static_cast<StatusBarAccessible*>(QAccessible::queryAccessibleInterface(bar));
+    QAccessibleInterface* word = iface ? iface->child(kWordPart) : nullptr;
+    if (!word) return;
+    QAccessibleEvent named(word, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    if (!Shown(bar)) return;
+    QAccessibleEvent shown(word, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+}
 
 StatusBarAccessible::StatusBarAccessible(StatusBar* bar)
     : QAccessibleWidget(bar, QAccessible::StatusBar) {

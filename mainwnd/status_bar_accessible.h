@@ -11,6 +11,11 @@
 
 #include "mainwnd/status_bar.h"
 
+// The state has changed to what `bar` describes now: the state word, named
+// by the whole state, is shown anew to assistive technology while the bar is
+// shown, which readers speak without moving the focus.
+void AnnounceState(StatusBar* bar);
+
 class StatusBarAccessible : public QAccessibleWidget {
 public:
     explicit StatusBarAccessible(StatusBar* bar);

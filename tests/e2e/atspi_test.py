@@ -299,6 +299,7 @@ def check_status_bar(window, found):
     message, word, icon = (bar.getChildAtIndex(i) for i in range(3))
     check(bar.childCount == 3, f"status bar parts {bar.childCount}")
     check((text(message), text(word)) == ("", "Geprüft"), "parts at the start")
+    check(word.getRoleName() == "notification", f"state word role {word.getRoleName()!r}")
     check((icon.getRoleName(), name(icon), description(icon)) ==
           ("image", "Statussymbol", "Geprüft (grün)"), "icon at the start")
     check(description(bar) == "Geprüft", f"bar description {description(bar)!r}")
@@ -317,7 +318,12 @@ def check_status_bar(window, found):
     wait_for(lambda: events_of("object:text-changed:insert",
                                lambda src, data: src == word and data == "Ungeprüft"),
              "the state word's event")
+    # Shown anew, the word is spoken by readers that speak notifications.
+    wait_for(lambda: events_of("object:state-changed:showing", lambda src, data: src == word),
+             "the state announcement as a notification")
+    check(name(word) == stale, f"state word named {name(word)!r}")
     check(text(message) == "Hier drücken, um neu zu berechnen. --->", "message part")
+    check(name(message) == "Hier drücken, um neu zu berechnen.", "message heard without the arrow")
     check(description(icon) == "Ungeprüft (gelb)", "icon of the unchecked state")
 
     actions = bar.queryAction()
@@ -345,6 +351,17 @@ def check_status_bar(window, found):
     press(find_option(window, "Statusbar verbergen", "Ansicht"))
     wait_for(lambda: not showing(bar), "the status bar to be hidden")
     check(not showing(word), "the state word hidden with its bar")
+    # A hidden bar announces nothing.
+    events.clear()
+    found["Videobitrate"].queryEditableText().setTextContents("1400")
+    # Sent on the same connection just before a notification would be.
+    wait_for(lambda: events_of("object:property-change:accessible-name",
+                               lambda src, data: src == word), "the state word's new name")
+    pump()
+    check(not events_of("object:state-changed:showing", lambda src, data: src == word),
+          "no announcement from the hidden bar")
+    actions.doAction(0)
+    wait_for(lambda: text(word) == "Geprüft", "the checked state behind the hidden bar")
     press(find_option(window, "Status anzeigen", "Ansicht"))
     wait_for(lambda: showing(bar), "the status bar to be shown again")
     check(showing(word), "the state word shown with its bar")
@@ -395,7 +412,7 @@ def check_info_dialog():
                    "the X window")[0]
     xdotool("windowfocus", wid)
     # Tab stays in its field; a screen reader moves the focus itself.
-    audio = next(o for o in walk(find_window("Tessarin v1.26", "filler"))
+    audio = next(o for o in walk(find_window("Tessarin v1.26", "frame"))
                  if name(o) == "Audiobitrate")
     audio.queryComponent().grabFocus()
     wait_for(lambda: audio.getState().contains(pyatspi.STATE_FOCUSED), "the focus on the audio edit")
@@ -441,14 +458,14 @@ def main():
     # Listening before the program starts: it sends only the events that
     # someone listens to.
     for kind in ("object:text-changed:insert", "object:property-change:accessible-name",
-                 "object:property-change:accessible-description"):
+                 "object:property-change:accessible-description", "object:state-changed:showing"):
         pyatspi.Registry.registerEventListener(on_event, kind)
     config = tempfile.TemporaryDirectory()
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_CONFIG_HOME=config.name)
     env.pop("QT_QPA_PLATFORM", None)
     program_run = subprocess.Popen([program], env=env)
     try:
-        window = wait_for(lambda: find_window("Tessarin v1.26", "filler"), "the main window", 20)
+        window = wait_for(lambda: find_window("Tessarin v1.26", "frame"), "the main window", 20)
         surface = next(c for c in window if c.getRoleName() == "filler")
         found = check_controls(surface)
         check_new_duration(surface, found)
