@@ -18,7 +18,7 @@ if [ "${2:-}" != "--inner" ]; then
   done
   # A private, empty system bus address: nothing here can reach the real one.
   export DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent/tessarin-bench-system-bus"
-  exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$BUILD" --inner
+  exec dbus-run-session -- "$(dirname "$0")/../../scripts/lib/virtual_display.sh" 1280x1024x24 "$0" "$BUILD" --inner
 fi
 export XDG_CONFIG_HOME
 XDG_CONFIG_HOME="$(mktemp -d)"

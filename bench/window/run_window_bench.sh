@@ -7,7 +7,7 @@
 #             median of 15 repetitions);
 #   idle      CPU ticks, wake-ups and resident memory after start-up, against
 #             the bare window, and the timers still registered in the window.
-# Start-up and idle run offscreen and, when xvfb-run is there, under Xvfb.
+# Start-up and idle run offscreen and, when Xvfb is there, under Xvfb.
 #
 #   bench/window/run_window_bench.sh [BUILD_DIR]     (default build/release)
 set -euo pipefail
@@ -136,11 +136,11 @@ command -v hyperfine >/dev/null || { echo "hyperfine is missing" >&2; exit 1; }
 echo "== Main window (medians; ratio = program / baseline)"
 row "measure" "platform" "program" "baseline" "ratio" "target" "verdict"
 startup_rows offscreen
-if command -v xvfb-run >/dev/null; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$BUILD" --xcb-part startup
+if command -v Xvfb >/dev/null; then
+  "$(dirname "$0")/../../scripts/lib/virtual_display.sh" 1280x1024x24 "$0" "$BUILD" --xcb-part startup
 fi
 edit_rows
 idle_rows offscreen
-if command -v xvfb-run >/dev/null; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$BUILD" --xcb-part idle
+if command -v Xvfb >/dev/null; then
+  "$(dirname "$0")/../../scripts/lib/virtual_display.sh" 1280x1024x24 "$0" "$BUILD" --xcb-part idle
 fi

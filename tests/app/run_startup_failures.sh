@@ -2,14 +2,14 @@
 # Starts the built program in each environment where the display cannot be
 # used: every start must end with exit status 1 and exactly one line on
 # standard error that says what is wrong (never a crash or core dump).
-# Runs inside its own virtual X display (with access control, as xvfb-run
-# sets it up) for the unauthorised case.
+# Runs inside its own virtual X display (with access control) for the
+# unauthorised case.
 # Usage: run_startup_failures.sh PROGRAM
 set -euo pipefail
 
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/system_bus
 if [ "${1:-}" != "--inner" ]; then
-  exec dbus-run-session -- xvfb-run -a -s "-screen 0 640x480x24" "$0" --inner "$@"
+  exec dbus-run-session -- "$(dirname "$0")/../../scripts/lib/virtual_display.sh" 640x480x24 "$0" --inner "$@"
 fi
 shift
 program=$1

@@ -9,7 +9,7 @@ if [ "${1:-}" != "--inner" ]; then
   export TESSARIN_OUTER_SESSION_BUS="${DBUS_SESSION_BUS_ADDRESS:-none}"
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/system_bus
   unset AT_SPI_BUS_ADDRESS
-  exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$@"
+  exec dbus-run-session -- "$(dirname "$0")/../../scripts/lib/virtual_display.sh" 1024x768x24 "$0" --inner "$@"
 fi
 shift
 # Debian's interpreter, where python3-pyatspi lives.

@@ -23,7 +23,7 @@ if [ "${1:-}" != "--inner" ]; then
     '</busconfig>' >"$bus_dir/bus.conf"
   status=0
   dbus-run-session --config-file="$bus_dir/bus.conf" -- \
-    xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$bus_dir" "$@" || status=$?
+    "$(dirname "$0")/../../scripts/lib/virtual_display.sh" 1024x768x24 "$0" --inner "$bus_dir" "$@" || status=$?
   exit "$status"
 fi
 bus_dir=$2

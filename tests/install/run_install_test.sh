@@ -9,7 +9,7 @@ set -euo pipefail
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/system_bus
 
 if [ "${1:-}" != "--inner" ]; then
-  exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$@"
+  exec dbus-run-session -- "$(dirname "$0")/../../scripts/lib/virtual_display.sh" 1024x768x24 "$0" --inner "$@"
 fi
 shift
 build=$1
