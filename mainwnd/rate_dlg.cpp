@@ -16,8 +16,8 @@
 #include <algorithm>
 
 #include "core/slider_scale.h"
-#include "mainwnd/accessibility.h"
 #include "core/version.h"
+#include "mainwnd/accessibility.h"
 #include "mainwnd/caret_blink.h"
 #include "mainwnd/status_bar.h"
 #include "mainwnd/trackbar_notifier.h"

@@ -34,20 +34,19 @@ void CRateDlg::Recalculate(int changed, int target, bool force) {
     const LockStates locked = {m_chkTimeFix->isChecked(), m_chkAudioFix->isChecked(),
                                m_chkVideoFix->isChecked(), m_chkSizeFix->isChecked()};
     UpdateSlider(changed);
-    int solved = SolveTarget(changed, locked);
     ShowSliderLabel(changed, true);
-    if (m_model.autoCalculate != 0 || force) {
-        if (target != -1) solved = target;
-        // The solve, its range rule and the nested correction show nothing on
-        // the way; when the changed quantity was solved again, its controls
-        // are shown here, before those of the solved one.
-        const RecalcOutcome outcome = SolveInRange(m_model, changed, solved, !m_bInitializing);
+    // The solve, its range rule and the nested correction show nothing on the
+    // way; when the changed quantity was solved again, its controls are shown
+    // here, before those of the solved one.
+    const RecalcOutcome outcome =
+        RecalculateModel(m_model, changed, target, force, locked, !m_bInitializing);
+    if (outcome.solved != -1) {
         if (outcome.changedSolvedAgain) {
             ShowQuantity(changed);
             UpdateSlider(changed);
         }
-        ShowQuantity(solved);
-        UpdateSlider(solved);
+        ShowQuantity(outcome.solved);
+        UpdateSlider(outcome.solved);
     }
     UpdateResults();
 }

@@ -25,7 +25,7 @@ void StatusBar::SetText(int part, const QString& text, bool border) {
     m_parts[part].text = text;
     m_parts[part].border = border;
     update();
-    if (before == text) return;
+    if (before == text || !QAccessible::isActive()) return;
     // A reader that watches the part hears its new text.
     if (QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(this)) {
         if (QAccessibleInterface* shown = bar->child(part)) {

@@ -105,7 +105,7 @@ private:
 }  // namespace
 
 void AnnounceState(StatusBar* bar) {
-    auto* iface = static_cast<StatusBarAccessible*>(QAccessible::queryAccessibleInterface(bar));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(bar);
     QAccessibleInterface* word = iface ? iface->child(kWordPart) : nullptr;
     if (!word) return;
     QAccessibleEvent named(word, QAccessible::NameChanged);

@@ -17,6 +17,11 @@ bool BitRatesFit(const FilmModel& m) {
     return Fits(m.audioRate, 1024, &bits) && Fits(m.videoRate, 1024, &bits);
 }
 
+// With the limits on, a value outside its range goes to the nearest end.
+void KeepInRange(FilmModel& m, int which, bool limits) {
+    if (limits && IsRangeBroken(m, which)) CorrectRange(m, which);
+}
+
 }  // namespace
 
 StartState InitialState() {
@@ -49,23 +54,23 @@ bool ApplyDuration(FilmModel& m, const DurationArg& d, bool limits) {
             return false;
     }
     m.SetDuration(total);
-    if (limits && IsRangeBroken(m, Time)) CorrectRange(m, Time);
+    KeepInRange(m, Time, limits);
     return true;
 }
 
 void ApplyAudio(FilmModel& m, int64_t rate, bool limits) {
     m.audioRate = rate;
-    if (limits && IsRangeBroken(m, Audio)) CorrectRange(m, Audio);
+    KeepInRange(m, Audio, limits);
 }
 
 void ApplyVideo(FilmModel& m, int64_t rate, bool limits) {
     m.videoRate = rate;
-    if (limits && IsRangeBroken(m, Video)) CorrectRange(m, Video);
+    KeepInRange(m, Video, limits);
 }
 
 void ApplySize(FilmModel& m, int64_t bytes, bool limits) {
     m.SetSize(bytes);
-    if (limits && IsRangeBroken(m, Size)) CorrectRange(m, Size);
+    KeepInRange(m, Size, limits);
 }
 
 bool ApplyParts(FilmModel& m, int64_t parts, bool limits) {

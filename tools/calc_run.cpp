@@ -1,5 +1,6 @@
 #include "tools/calc_run.h"
 
+#include "core/version.h"
 #include "settings/file_registry.h"
 #include "settings/stored_settings.h"
 #include "tools/calc_apply.h"
@@ -54,8 +55,7 @@ int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostr
         return kExitValid;
     }
     if (o.version) {
-        out << "tessarin-calc " << settings::kVersionMajor << "." << settings::kVersionMinor
-            << "\n";
+        out << "tessarin-calc " << version::kMajor << "." << version::kMinor << "\n";
         return kExitValid;
     }
     StartState start = InitialState();
