@@ -1,0 +1,51 @@
+// Tells what a film file says of itself in its container's headers: the
+// duration, the picture size and frame rate of its video, whether it has
+// sound. It reads the headers and at most a bounded start of the streams,
+// never the whole film, and gives up on a read that hangs. It decodes
+// nothing and knows nothing of bitrates or CDs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace media {
+
+enum class ProbeError {
+    None,
+    Missing,      // no such file
+    Folder,       // a folder, not a file
+    NotReadable,  // no permission, or the read failed
+    Empty,        // zero bytes
+    NotAFilm,     // no known film or sound format
+    NoDuration,   // a raw stream or a live source: no duration to tell
+    TimedOut,     // reading hung past the deadline (a stalled network mount)
+};
+
+struct FilmFacts {
+    int64_t durationSeconds = 0;  // rounded up, so that a rate computed for it fits
+    bool hasVideo = false;
+    int width = 0;  // of the first video stream; 0 without video
+    int height = 0;
+    double fps = 0;  // frames per second; 0 without video or when unknown
+    bool hasAudio = false;
+};
+
+struct ProbeResult {
+    ProbeError error = ProbeError::None;
+    FilmFacts facts;  // meaningful only without an error
+    bool Ok() const { return error == ProbeError::None; }
+};
+
+// Reads the file at `path`.
+ProbeResult ProbeFilm(const std::string& path);
+
+// The same from bytes in memory (for the fuzzer and tests): Missing, Folder
+// and NotReadable do not occur.
+ProbeResult ProbeFilmBytes(const unsigned char* data, std::size_t size);
+
+// One English sentence naming `fileName` (as the user gave it), for
+// command-line tools: "film.mkv: not a film or sound file".
+std::string ErrorSentence(ProbeError error, const std::string& fileName);
+
+}  // namespace media
