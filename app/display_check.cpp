@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cctype>
 #include <cstddef>
@@ -43,8 +44,8 @@ std::string LocalDisplayNumber(std::string_view display) {
 constexpr char kXvfbHint[] =
     "start it on a running desktop, or without one as: xvfb-run -a tessarin";
 
-}  // namespace
-
+// Whether a local X server listens on display number `number` (":N"); it
+// connects and leaves at once, so only once the toolkit has given up.
 bool LocalXServerAnswers(const std::string& number) {
     const std::string path = "/tmp/.X11-unix/X" + number;
     for (const bool abstract : {false, true}) {
@@ -62,6 +63,33 @@ bool LocalXServerAnswers(const std::string& number) {
         if (connected) return true;
     }
     return false;
+}
+
+}  // namespace
+
+std::string DescribeXFailure(const std::string& display) {
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(display.c_str(), &screen);
+    const bool opened = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    if (opened) {
+        return "the X display " + display +
+               " accepts connections, but the toolkit could not start on it; try again, or set "
+               "QT_DEBUG_PLUGINS=1 to see why";
+    }
+    const std::string local = LocalDisplayNumber(display);
+    if (local.empty()) {
+        return "the X display " + display +
+               " cannot be opened: it does not answer or refuses the connection; check DISPLAY, "
+               "or start it without a display as: xvfb-run -a tessarin";
+    }
+    if (!LocalXServerAnswers(local))
+        return "the X display " + display + " does not answer; " + kXvfbHint;
+    // The socket answers, yet the full connection with this user's
+    // credentials was turned away.
+    return "the X display " + display +
+           " refuses the connection (not authorised); start Tessarin as the user logged in on "
+           "that display, not through sudo or su";
 }
 
 DisplayEnvironment ReadDisplayEnvironment(const std::vector<std::string>& pluginDirs) {
@@ -104,21 +132,12 @@ DisplayPlan PlanDisplay(const DisplayEnvironment& env) {
         plan.problem = std::string("no graphical display is set (DISPLAY is empty); ") + kXvfbHint;
         return plan;
     }
-    // X, also as the fallback of a Wayland session without the plugin.
-    const std::string local = LocalDisplayNumber(x);
-    if (!local.empty() && !LocalXServerAnswers(local)) {
-        plan.problem = "the X display " + x + " does not answer; " + kXvfbHint;
-        return plan;
-    }
+    // X, also as the fallback of a Wayland session without the plugin. The
+    // display is not touched before the toolkit connects: a server that has
+    // just started resets when its first client leaves, and would drop the
+    // toolkit's connection made meanwhile. What went wrong is looked at only
+    // once the toolkit has failed.
     plan.platform = "xcb";
-    if (local.empty()) {
-        plan.failure = "the X display " + x +
-                       " cannot be opened: it does not answer or refuses the connection; check "
-                       "DISPLAY, or start it without a display as: xvfb-run -a tessarin";
-    } else {
-        plan.failure = "the X display " + x +
-                       " refuses the connection (not authorised); start Tessarin as the user "
-                       "logged in on that display, not through sudo or su";
-    }
+    plan.diagnoseX = x;
     return plan;
 }

@@ -1,7 +1,9 @@
 // Decides, before the toolkit starts, which display platform to start on and
 // what to say if that fails, so that every way the display can fail ends with
-// one clear sentence instead of the toolkit's abort. It does not open the
-// display itself: a local X server's socket is only tried for an answer.
+// one clear sentence instead of the toolkit's abort. Nothing here touches a
+// display before the toolkit has tried it: an X server that has just started
+// resets when its first client leaves, and a look before would drop the
+// toolkit's own connection.
 #pragma once
 
 #include <string>
@@ -27,15 +29,19 @@ struct DisplayPlan {
     std::string platform;
     // What to say when the toolkit still cannot open the display.
     std::string failure;
+    // Non-empty: the X display alone was chosen, and what to say is found
+    // by DescribeXFailure once the toolkit has failed on it.
+    std::string diagnoseX;
 };
 
 // Reads the environment and looks for the Wayland plugin in `pluginDirs`
 // (plugin folders, or their "platforms" folders themselves).
 DisplayEnvironment ReadDisplayEnvironment(const std::vector<std::string>& pluginDirs);
 
-// The decision; of the outside world it only tries whether a local X server
-// answers.
+// The decision, from the environment alone.
 DisplayPlan PlanDisplay(const DisplayEnvironment& env);
 
-// Whether a local X server listens on display number `number` (":N").
-bool LocalXServerAnswers(const std::string& number);
+// Why the X display `display` could not be opened: it does not answer,
+// refuses this user (not authorised), or accepts a connection now, so that
+// the toolkit failed for a reason of its own. Connects to the display.
+std::string DescribeXFailure(const std::string& display);

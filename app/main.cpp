@@ -32,7 +32,9 @@ int main(int argc, char** argv) {
     }
     if (!plan.platform.empty())
         qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(plan.platform));
-    StartupGuard guard(plan.failure);
+    StartupGuard guard([&plan] {
+        return plan.diagnoseX.empty() ? plan.failure : DescribeXFailure(plan.diagnoseX);
+    });
     QApplication app(argc, argv);
     guard.Release();
     if (const QString missing = InstallDialogFontSubstitutes(); !missing.isEmpty())

@@ -10,7 +10,7 @@
 namespace {
 
 bool g_guarding = false;
-std::string g_failure;
+std::function<std::string()> g_failure;
 int g_savedStderr = -1;
 int g_heldStderr = -1;
 QtMessageHandler g_previousHandler = nullptr;
@@ -29,14 +29,14 @@ void OnMessage(QtMsgType type, const QMessageLogContext& context, const QString&
         if (g_previousHandler) g_previousHandler(type, context, message);
         return;
     }
-    const std::string line = "tessarin: " + g_failure + "\n";
+    const std::string line = "tessarin: " + g_failure() + "\n";
     WriteAll(g_savedStderr >= 0 ? g_savedStderr : STDERR_FILENO, line.data(), line.size());
     ::_exit(1);
 }
 
 }  // namespace
 
-StartupGuard::StartupGuard(std::string failure) {
+StartupGuard::StartupGuard(std::function<std::string()> failure) {
     g_failure = std::move(failure);
     std::fflush(stderr);
     g_heldStderr = ::memfd_create("tessarin-stderr", MFD_CLOEXEC);

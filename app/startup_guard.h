@@ -5,12 +5,14 @@
 // It guards only the start; later fatal errors abort as before.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class StartupGuard {
 public:
-    // `failure` is the sentence to print, without the program's name.
-    explicit StartupGuard(std::string failure);
+    // `failure` gives the sentence to print, without the program's name;
+    // it is asked only after the toolkit has failed.
+    explicit StartupGuard(std::function<std::string()> failure);
     ~StartupGuard();
     StartupGuard(const StartupGuard&) = delete;
     StartupGuard& operator=(const StartupGuard&) = delete;

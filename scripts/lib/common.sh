@@ -5,9 +5,10 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # Packages building and running the program need (scripts/run): the compiler,
-# Qt, the dialog font, and the Wayland plugin for Wayland desktops.
+# Qt, libxcb (to tell why an X display cannot be opened), the dialog font, and
+# the Wayland plugin for Wayland desktops.
 RUN_PACKAGES=(
-  cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 qt6-wayland
+  cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev fonts-liberation2 qt6-wayland
 )
 # Packages the program and all its tests need (scripts/test): besides the
 # above, clang for the sanitizers, the test libraries, the virtual display and

@@ -13,18 +13,19 @@ struct Case {
     DisplayEnvironment env;
     const char* platform;  // the list given to the toolkit
     const char* problem;   // a part of the sentence before the start, or ""
-    const char* failure;   // a part of the sentence if the toolkit fails, or ""
+    const char* failure;   // a part of the sentence if the toolkit fails, or "" (also
+                           // for X alone, whose failure is looked into afterwards)
 };
 
 // No X server listens on display 1999 here.
 const Case kCases[] = {
     {"nothing set", {"", "", "", true}, "", "no graphical display", ""},
-    {"a local display that does not answer",
+    {"a local display, looked at only after the toolkit failed",
      {"", "", ":1999.0", true},
+     "xcb",
      "",
-     ":1999.0 does not answer",
      ""},
-    {"a remote display", {"", "", "otherhost:0", true}, "xcb", "", "otherhost:0 cannot be opened"},
+    {"a remote display", {"", "", "otherhost:0", true}, "xcb", "", ""},
     {"Wayland with its plugin",
      {"", "wayland-0", "", true},
      "wayland",
@@ -44,7 +45,7 @@ const Case kCases[] = {
      {"", "wayland-0", "otherhost:0", false},
      "xcb",
      "",
-     "otherhost:0 cannot be opened"},
+     ""},
     {"Wayland without its plugin and without X",
      {"", "wayland-0", "", false},
      "",
@@ -64,6 +65,7 @@ TEST(DisplayCheck, ChoosesThePlatformAndNamesEachFailure) {
         EXPECT_NE(plan.problem.find(c.problem), std::string::npos)
             << c.what << ": " << plan.problem;
         EXPECT_EQ(plan.problem.empty(), c.problem[0] == '\0') << c.what;
+        EXPECT_EQ(plan.diagnoseX, plan.platform == "xcb" ? c.env.display : "") << c.what;
         EXPECT_NE(plan.failure.find(c.failure), std::string::npos)
             << c.what << ": " << plan.failure;
         // One sentence each, with what to do.
@@ -74,6 +76,12 @@ TEST(DisplayCheck, ChoosesThePlatformAndNamesEachFailure) {
             }
         }
     }
+}
+
+TEST(DisplayCheck, NamesWhyAnXDisplayCouldNotBeOpened) {
+    EXPECT_NE(DescribeXFailure(":1999.0").find(":1999.0 does not answer; "), std::string::npos);
+    EXPECT_NE(DescribeXFailure("127.0.0.1:1999").find("127.0.0.1:1999 cannot be opened"),
+              std::string::npos);
 }
 
 }  // namespace
