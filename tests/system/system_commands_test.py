@@ -30,16 +30,27 @@ LOG_OFF, RESTART, POWER_OFF = 32771, 32772, 32773
 LOGIND = ('org.freedesktop.login1', '/org/freedesktop/login1', 'org.freedesktop.login1.Manager')
 OWN_SESSION = ('org.freedesktop.login1', '/org/freedesktop/login1/session/c1',
                'org.freedesktop.login1.Session')
-# Desktop: the name its session runs under, where its log-out goes, the method.
+GNOME = ('org.gnome.SessionManager', '/org/gnome/SessionManager', 'org.gnome.SessionManager')
+XFCE = ('org.xfce.SessionManager', '/org/xfce/SessionManager', 'org.xfce.Session.Manager')
+# Desktop: the name its session runs under, where its requests go, the methods
+# its manager has (name: in signature), and the calls that log off, restart
+# and power off make, in order, as (method, arguments...).
 DESKTOPS = {
-    'kde': ('org.kde.ksmserver', ('org.kde.Shutdown', '/Shutdown', 'org.kde.Shutdown'),
-            'logout', ''),
-    'gnome': ('org.gnome.SessionManager', ('org.gnome.SessionManager', '/org/gnome/SessionManager',
-                                           'org.gnome.SessionManager'), 'Logout', 'u'),
-    'xfce': ('org.xfce.SessionManager', ('org.xfce.SessionManager', '/org/xfce/SessionManager',
-                                         'org.xfce.Session.Manager'), 'Logout', 'bb'),
-    'mate': ('org.mate.SessionManager', ('org.mate.SessionManager', '/org/mate/SessionManager',
-                                         'org.mate.SessionManager'), 'Logout', 'u'),
+    'KDE Plasma': ('org.kde.ksmserver', ('org.kde.Shutdown', '/Shutdown', 'org.kde.Shutdown'),
+                   {'logout': '', 'logoutAndReboot': '', 'logoutAndShutdown': ''},
+                   ([('logout',)], [('logoutAndReboot',)], [('logoutAndShutdown',)])),
+    # No call without a dialog: RequestReboot is an unknown method.
+    'GNOME': (GNOME[0], GNOME, {'Logout': 'u', 'Reboot': '', 'Shutdown': ''},
+              ([('Logout', 1)], [('RequestReboot',), ('Reboot',)],
+               [('RequestShutdown',), ('Shutdown',)])),
+    'MATE': (GNOME[0], GNOME, {'Logout': 'u', 'Shutdown': '', 'RequestReboot': '',
+                               'RequestShutdown': ''},
+             ([('Logout', 1)], [('RequestReboot',)], [('RequestShutdown',)])),
+    'Xfce': (XFCE[0], XFCE, {'Logout': 'bb', 'Restart': 'b', 'Shutdown': 'b'},
+             ([('Logout', False, True)], [('Restart', True)], [('Shutdown', True)])),
+    'LXQt': ('org.lxqt.session', ('org.lxqt.session', '/LXQtSession', 'org.lxqt.session'),
+             {'logout': '', 'reboot': '', 'powerOff': ''},
+             ([('logout',)], [('reboot',)], [('powerOff',)])),
 }
 WATCHED = {LOGIND[0]} | {d[0] for d in DESKTOPS.values()} | {d[1][0] for d in DESKTOPS.values()}
 # The machine's own buses: the usual places and whatever this run inherited.
@@ -60,8 +71,14 @@ def call(target, member, signature='', *args):
     return (*target, member, signature, list(args))
 
 
-GNOME_LOGOUT = call(DESKTOPS['gnome'][1], 'Logout', 'u', 1)
-XFCE_LOGOUT = call(DESKTOPS['xfce'][1], 'Logout', 'bb', False, True)
+def desktop_call(desktop, member, *args):
+    _, target, methods, _ = DESKTOPS[desktop]
+    return call(target, member, methods.get(member, ''), *args)
+
+
+GNOME_LOGOUT = desktop_call('GNOME', 'Logout', 1)
+XFCE_LOGOUT = desktop_call('Xfce', 'Logout', False, True)
+MATE_REBOOT = desktop_call('MATE', 'RequestReboot')
 CAN_REBOOT, REBOOT = call(LOGIND, 'CanReboot'), call(LOGIND, 'Reboot', 'b', True)
 CAN_POWER_OFF, POWER_OFF_CALL = call(LOGIND, 'CanPowerOff'), call(LOGIND, 'PowerOff', 'b', True)
 TERMINATE_7 = call(LOGIND, 'TerminateSession', 's', '7')
@@ -69,22 +86,27 @@ TERMINATE_7 = call(LOGIND, 'TerminateSession', 's', '7')
 # name, command, clicks, desktop, logind parameters (None: no logind),
 # changed logind or desktop methods, XDG_SESSION_ID, how long the probe
 # waits after its clicks (ms), the method calls expected in order.
-CASES = [
-    ('KDE Plasma', LOG_OFF, 1, 'kde', {}, {}, '7', 700, [call(DESKTOPS['kde'][1], 'logout')]),
-    ('GNOME', LOG_OFF, 1, 'gnome', {}, {}, '7', 700, [GNOME_LOGOUT]),
-    ('Xfce', LOG_OFF, 1, 'xfce', {}, {}, '7', 700, [XFCE_LOGOUT]),
-    ('MATE', LOG_OFF, 1, 'mate', {}, {}, '7', 700, [call(DESKTOPS['mate'][1], 'Logout', 'u', 1)]),
+CASES = [(f'{desktop}, {label}', command, 1, desktop, {}, {}, '7', 700,
+          [desktop_call(desktop, *c) for c in DESKTOPS[desktop][3][i]])
+         for desktop in DESKTOPS
+         for i, (label, command) in enumerate((('log off', LOG_OFF), ('restart', RESTART),
+                                               ('power off', POWER_OFF)))]
+CASES += [
     ('no session manager', LOG_OFF, 1, None, {}, {}, '7', 700, [TERMINATE_7]),
     ('no session manager, no XDG_SESSION_ID', LOG_OFF, 1, None, {}, {}, None, 700,
      [call(LOGIND, 'GetSessionByPID', 'u', PROBE_PID), call(OWN_SESSION, 'Terminate')]),
-    ('the session manager refuses', LOG_OFF, 1, 'gnome', {}, {'Logout': ERROR}, '7', 700,
+    ('the session manager refuses', LOG_OFF, 1, 'GNOME', {}, {'Logout': ERROR}, '7', 700,
      [GNOME_LOGOUT]),
-    ('the session manager never answers', LOG_OFF, 1, 'gnome', {}, {'Logout': HANG}, '7', 1500,
+    ('the session manager never answers', LOG_OFF, 1, 'GNOME', {}, {'Logout': HANG}, '7', 1500,
      [GNOME_LOGOUT]),
     ('nothing answers', LOG_OFF, 1, None, None, {}, '7', 700, [TERMINATE_7]),
-    ('two clicks', LOG_OFF, 2, 'xfce', {}, {}, '7', 700, [XFCE_LOGOUT, XFCE_LOGOUT]),
+    ('two clicks', LOG_OFF, 2, 'Xfce', {}, {}, '7', 700, [XFCE_LOGOUT, XFCE_LOGOUT]),
+    ('restart refused by the session manager', RESTART, 1, 'MATE', {}, {'RequestReboot': ERROR},
+     '7', 700, [MATE_REBOOT]),
+    ('restart, the session manager never answers', RESTART, 1, 'MATE', {},
+     {'RequestReboot': HANG}, '7', 4500, [MATE_REBOOT]),
     ('restart', RESTART, 1, None, {}, {}, '7', 700, [CAN_REBOOT, REBOOT]),
-    ('restart, CanReboot "no"', RESTART, 1, 'gnome', {'CanReboot': 'no'}, {}, '7', 700,
+    ('restart, CanReboot "no"', RESTART, 1, None, {'CanReboot': 'no'}, {}, '7', 700,
      [CAN_REBOOT, REBOOT]),
     ('restart, CanReboot "na"', RESTART, 1, None, {'CanReboot': 'na'}, {}, '7', 700,
      [CAN_REBOOT, REBOOT]),
@@ -185,7 +207,7 @@ class SystemCommandsTest(DBusTestCase):
         return mock
 
     def start_mocks(self, desktop, logind, changed):
-        """The mock objects as {(service, path): proxy}."""
+        """The mock objects as {(service, path): (proxy, the methods it logs)}."""
         objects = {}
         if logind is not None:
             self.mocks.append(self.spawn_server_template('logind', logind, subprocess.DEVNULL)[0])
@@ -198,14 +220,15 @@ class SystemCommandsTest(DBusTestCase):
                     manager.AddMethod('', method, *SIGNATURES[method], code,
                                       dbus_interface=MOCK_IFACE)
             manager.ClearCalls(dbus_interface=MOCK_IFACE)  # AddSession logs itself
-            objects[LOGIND[:2]] = manager
-            objects[OWN_SESSION[:2]] = self.get_dbus(True).get_object(*OWN_SESSION[:2])
+            objects[LOGIND[:2]] = (manager, None)
+            objects[OWN_SESSION[:2]] = (self.get_dbus(True).get_object(*OWN_SESSION[:2]), None)
         if desktop is not None:
-            running, target, method, signature = DESKTOPS[desktop]
+            running, target, methods, _ = DESKTOPS[desktop]
             if running != target[0]:
-                objects[(running, '/')] = self.spawn(running, '/', running, False, [])
-            objects[target[:2]] = self.spawn(*target, False,
-                                             [(method, (signature, ''), changed.get(method, ''))])
+                objects[(running, '/')] = (self.spawn(running, '/', running, False, []), set())
+            objects[target[:2]] = (self.spawn(*target, False, [
+                (method, (signature, ''), changed.get(method, ''))
+                for method, signature in methods.items()]), set(methods))
         return objects
 
     def stop_mocks(self):
@@ -262,10 +285,11 @@ class SystemCommandsTest(DBusTestCase):
                         monitor.close()
                         on_bus = [c for c in expected if (c[0] == LOGIND[0]) == (kind == 'system')]
                         self.assertEqual(monitor.calls, on_bus, f'{kind} bus')
-                    for key, mock in objects.items():
+                    for key, (mock, known) in objects.items():
                         logged = [(m, list(a)) for _, m, a in
                                   mock.GetCalls(dbus_interface=MOCK_IFACE)]
-                        self.assertEqual(logged, [(c[3], c[5]) for c in expected if c[:2] == key],
+                        self.assertEqual(logged, [(c[3], c[5]) for c in expected if c[:2] == key
+                                                  and (known is None or c[3] in known)],
                                          f'call log of {key}')
                 finally:
                     self.stop_mocks()
