@@ -50,6 +50,17 @@ auto Sys(const char* call, F f) -> decltype(f()) {
     return r;
 }
 
+// close() behind the hook, made once: Linux releases the descriptor even when
+// close() reports EINTR, and a second close() could hit a file that another
+// thread has opened under the same number meanwhile. The files closed this
+// way have been fsync()ed (or are given up anyway), so EINTR loses nothing and
+// counts as closed.
+int SysClose(const char* call, int fd) {
+    if (Injected(call)) return -1;
+    if (::close(fd) == 0 || errno == EINTR) return 0;
+    return -1;
+}
+
 RegResult FromErrno(int err) {
     switch (err) {
         case EACCES:
@@ -250,7 +261,7 @@ bool KeepAside(const std::string& target, std::string* kept) {
         }
         ok = ok && Sys("fsync", [&] { return ::fsync(out); }) == 0;
         ::close(in);
-        ok = Sys("close", [&] { return ::close(out); }) == 0 && ok;
+        ok = SysClose("close", out) == 0 && ok;
         if (!ok) ::unlink(kept->c_str());
         return ok;
     }
@@ -344,7 +355,7 @@ RegResult SaveLocked(const std::string& path, const std::function<void(RegFile&)
         return fail("cannot set the mode");
     if (!WriteAll(fd, text)) return fail("cannot write");
     if (Sys("fsync", [&] { return ::fsync(fd); }) != 0) return fail("cannot flush");
-    const int closed = Sys("close", [&] { return ::close(fd); });
+    const int closed = SysClose("close", fd);
     fd = -1;
     if (closed != 0) return fail("cannot close");
     if (Sys("rename", [&] { return ::rename(temp.c_str(), old.target.c_str()); }) != 0)
