@@ -23,6 +23,9 @@ namespace settings {
 
 // Files above this size are not read at all.
 inline constexpr std::size_t kMaxRegFileBytes = 1024 * 1024;
+// The header lines of the two versions of the format.
+inline constexpr std::string_view kRegHeader4 = "REGEDIT4";
+inline constexpr std::string_view kRegHeader5 = "Windows Registry Editor Version 5.00";
 
 enum class ValueForm : std::uint8_t {
     kString,  // "text": data holds the text without escapes and without NUL

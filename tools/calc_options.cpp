@@ -13,8 +13,8 @@ constexpr const char* kQuantityNames[4] = {"time", "audio", "video", "size"};
 // The argument as the message shows it: quoted, long ones cut.
 std::string Quoted(std::string_view text) {
     constexpr std::size_t kShown = 40;
-    if (text.size() <= kShown) return "'" + std::string(text) + "'";
-    return "'" + std::string(text.substr(0, kShown)) + "...'";
+    if (text.size() <= kShown) return std::string("'").append(text) + "'";
+    return std::string("'").append(text.substr(0, kShown)) + "...'";
 }
 
 std::string NumberError(std::string_view option, std::string_view text) {

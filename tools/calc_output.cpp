@@ -31,8 +31,8 @@ std::string Duration(const FilmModel& m) {
                       static_cast<unsigned long long>(v < 0 ? 0 - static_cast<uint64_t>(v) : v));
         return std::string(text);
     };
-    return (m.totalSeconds < 0 ? "-" : "") + field(m.hours) + ":" + field(m.minutes) + ":" +
-           field(m.seconds);
+    return std::string(m.totalSeconds < 0 ? "-" : "").append(field(m.hours)) + ":" +
+           field(m.minutes) + ":" + field(m.seconds);
 }
 
 // The quantities solved, in order.
@@ -99,7 +99,7 @@ std::string FormatJson(const Calculation& c) {
     };
     std::string out = "{";
     for (const auto& [key, value] : numbers)
-        out += "\"" + std::string(key) + "\":" + Number(value, false) + ",";
+        out += std::string("\"").append(key) + "\":" + Number(value, false) + ",";
     out += std::string("\"audio_off\":") + (c.audioOff ? "true" : "false") + ",\"solved\":[";
     const std::vector<int> solved = Solved(c);
     for (std::size_t i = 0; i < solved.size(); ++i)
