@@ -43,10 +43,17 @@ void ImageToPicture(const QImage& image, PixelSurface& picture, const QRect& r) 
     }
 }
 
+// The kernel leaves the fourth byte of each 32-bit pixel 0; the toolkit's
+// RGB32 images expect 0xFF there, so it is set over the converted part.
 void PictureToImage(const PixelSurface& picture, QImage& image, const QRect& r) {
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        PixelSurface row(image.scanLine(y), image.width(), 1, 32);
-        row.Blit(r.left(), 0, picture, r.left(), y, r.width(), 1);
+    const QRect converted = r.intersected(image.rect());
+    for (int y = converted.top(); y <= converted.bottom(); ++y) {
+        uint8_t* line = image.scanLine(y);
+        PixelSurface row(line, image.width(), 1, 32);
+        row.Blit(converted.left(), 0, picture, converted.left(), y, converted.width(), 1);
+        auto* px = reinterpret_cast<uint32_t*>(line) + converted.left();
+        for (int x = 0; x < converted.width(); ++x)
+            px[x] |= 0xFF000000u;
     }
 }
 
