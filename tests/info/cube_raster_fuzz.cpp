@@ -94,11 +94,12 @@ long double Cross(const Point& a, const Point& b, const Point& c) {
     return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
 }
 
-long double SegmentDistance(const Point& p, const Point& a, const Point& b) {
+bool Near(const Point& p, const Point& a, const Point& b) {
     const long double dx = b.x - a.x, dy = b.y - a.y, len = dx * dx + dy * dy;
     long double t = len > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len : 0;
     t = std::clamp<long double>(t, 0, 1);
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+    const long double ex = p.x - (a.x + t * dx), ey = p.y - (a.y + t * dy);
+    return ex * ex + ey * ey <= kTolerance * kTolerance;
 }
 
 }  // namespace
@@ -132,8 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int32_t x = 0; x < w; ++x)
             pixel(x, y) = kBlank;
     }
-    std::vector<uint16_t> texture(kFrame + 32 * 32 + kFrame, kFrameTexel);
-    std::fill_n(texture.begin() + kFrame, 32 * 32, kTexel);
+    static const std::vector<uint16_t> texture = [] {
+        std::vector<uint16_t> t(kFrame + 32 * 32 + kFrame, kFrameTexel);
+        std::fill_n(t.begin() + kFrame, 32 * 32, kTexel);
+        return t;
+    }();
 
     uint16_t* rowBase = &pixel(0, 0);
     DrawTexturedTriangle(rowBase, bottomUp ? -pitch : pitch, texture.data() + kFrame, v[0], v[1],
@@ -145,7 +149,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const Point p[3] = {{v[0].x, v[0].y}, {v[1].x, v[1].y}, {v[2].x, v[2].y}};
     const long double cross = usable ? Cross(p[0], p[1], p[2]) : 0;
-    const double top = std::min({v[0].y, v[1].y, v[2].y});
+    const auto [left, right] = std::minmax({v[0].x, v[1].x, v[2].x});
+    const auto [top, bottom] = std::minmax({v[0].y, v[1].y, v[2].y});
     const bool oneTop = (v[0].y == top) + (v[1].y == top) + (v[2].y == top) == 1;
     for (int32_t y = 0; y < h; ++y) {
         for (int32_t x = 0; x < w; ++x) {
@@ -155,12 +160,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (drawn && !usable) std::abort();
             if (!usable || (!drawn && (cross < kTolerance || !oneTop))) continue;
             const Point c{x + 0.5L, y + 0.5L};
+            if (c.x < left - 1 || c.x > right + 1 || c.y < top - 1 || c.y > bottom + 1) {
+                if (drawn) std::abort();
+                continue;
+            }
             bool inside = true, near = false;
             for (int k = 0; k < 3; ++k) {
                 const Point& a = p[k];
                 const Point& b = p[(k + 1) % 3];
                 inside = inside && Cross(a, b, c) > 0;
-                near = near || SegmentDistance(c, a, b) <= kTolerance;
+                near = near || Near(c, a, b);
             }
             if (drawn && !inside && !near) std::abort();
             if (!drawn && inside && !near) std::abort();
