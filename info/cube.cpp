@@ -42,6 +42,14 @@ int32_t FloorToInt32(double value) {
     return TruncToInt32(std::floor(value));
 }
 
+// The first row (or column) whose centre lies beyond c: the least n with
+// n + 0.5 > c. floor(c + 0.5) would round 0.49999999999999994 + 0.5 up to 1;
+// n + 0.5 is exact, so the comparison is too.
+int32_t FirstCentreAfter(double c) {
+    const double n = std::floor(c);
+    return TruncToInt32(n + 0.5 > c ? n : n + 1);
+}
+
 int32_t Saturate32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, kInt32Min, kInt32Max));
 }
@@ -180,7 +188,7 @@ void DrawTexturedTriangle(uint16_t* rowBase, int32_t rowStep, const uint16_t* te
     const uint32_t biasV = dvdx < 0.0 || (dvdx == 0.0 && dvP < 0.0) ? 0xFFFFFFFFu : 0u;
 
     // The first row's centre lies below T; the edges start there.
-    const int32_t y0 = FloorToInt32(T.y + 0.5);
+    const int32_t y0 = FirstCentreAfter(T.y);
     const double t0 = y0 + 0.5 - T.y;
     const double xl0 = T.x + sP * t0, ul0 = T.u + duP * t0, vl0 = T.v + dvP * t0;
     const double xr0 = T.x + sN * t0;
@@ -189,8 +197,8 @@ void DrawTexturedTriangle(uint16_t* rowBase, int32_t rowStep, const uint16_t* te
 
     // At the middle corner's row one edge starts again from that corner.
     const bool rightMiddle = P.y > N.y;
-    const int32_t ymid = FloorToInt32((rightMiddle ? N.y : P.y) + 0.5);
-    const int32_t yend = FloorToInt32((rightMiddle ? P.y : N.y) + 0.5);
+    const int32_t ymid = FirstCentreAfter(rightMiddle ? N.y : P.y);
+    const int32_t yend = FirstCentreAfter(rightMiddle ? P.y : N.y);
 
     for (int32_t y = y0; y < yend; ++y) {
         if (y == ymid) {
@@ -213,8 +221,8 @@ void DrawTexturedTriangle(uint16_t* rowBase, int32_t rowStep, const uint16_t* te
             }
         }
         // Pixels whose centre lies in (xl, xr].
-        const int32_t xs = FloorToInt32(xl + 0.5);
-        const int32_t xe = FloorToInt32(xr + 0.5);
+        const int32_t xs = FirstCentreAfter(xl);
+        const int32_t xe = FirstCentreAfter(xr);
         const double d = xs + 0.5 - xl;
         uint32_t u = static_cast<uint32_t>(TruncToInt32((ul + dudx * d) * kFixedOne)) + biasU;
         uint32_t v = static_cast<uint32_t>(TruncToInt32((vl + dvdx * d) * kFixedOne)) + biasV;

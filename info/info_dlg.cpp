@@ -6,9 +6,11 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTimerEvent>
 #include <cmath>
 #include <new>
+#include <vector>
 
 #include "info/history_text.h"
 #include "res/dialog_template.h"
@@ -43,10 +45,17 @@ void ImageToPicture(const QImage& image, PixelSurface& picture, const QRect& r) 
     }
 }
 
+// The kernel leaves the fourth byte of each 32-bit pixel 0; the toolkit's
+// RGB32 images expect 0xFF there, so it is set over the converted part.
 void PictureToImage(const PixelSurface& picture, QImage& image, const QRect& r) {
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        PixelSurface row(image.scanLine(y), image.width(), 1, 32);
-        row.Blit(r.left(), 0, picture, r.left(), y, r.width(), 1);
+    const QRect converted = r.intersected(image.rect());
+    for (int y = converted.top(); y <= converted.bottom(); ++y) {
+        uint8_t* line = image.scanLine(y);
+        PixelSurface row(line, image.width(), 1, 32);
+        row.Blit(converted.left(), 0, picture, converted.left(), y, converted.width(), 1);
+        auto* px = reinterpret_cast<uint32_t*>(line) + converted.left();
+        for (int x = 0; x < converted.width(); ++x)
+            px[x] |= 0xFF000000u;
     }
 }
 
@@ -128,12 +137,70 @@ bool CInfoDlg::OnInitDialog() {
     for (QWidget* child : findChildren<QWidget*>()) {
         if (child->property(kControlIdProperty).isValid()) HideChildProc(child, 0);
     }
+    ShowPicture();
+    SetTimer(kAnimationTimer, kFramePeriodMs);
+    return true;
+}
+
+// The texture and a new cube for the picture just taken, which from now on
+// paints the whole dialog.
+void CInfoDlg::ShowPicture() {
     CaptureTexture();
     StartCube(m_screen.width, m_screen.height);
     setAttribute(Qt::WA_OpaquePaintEvent, true);
     update();
-    SetTimer(kAnimationTimer, kFramePeriodMs);
-    return true;
+}
+
+// A picture taken at another scale factor than the dialog's now is taken
+// again at the new device size, so that the dialog looks as one opened on
+// its screen; the cube starts afresh and the mode stays. Should that fail,
+// the dialog goes on as after a failed set-up: its controls live, no cube.
+void CInfoDlg::FollowScaleFactor() {
+    if (!m_backgroundBits || devicePixelRatioF() == m_pictureRatio) return;
+    ReleasePicture();
+    std::vector<QWidget*> hidden;  // the controls the picture shows
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child->property(kControlIdProperty).isValid() && child->isHidden())
+            hidden.push_back(child);
+    }
+    for (QWidget* child : hidden)
+        child->show();
+    if (m_list) m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    if (CapturePicture()) {
+        m_background.Blit(0, 0, m_screen, 0, 0, -1, -1);
+        for (QWidget* child : hidden)
+            child->hide();
+        ShowPicture();
+    } else {
+        ReleasePicture();
+        KillTimer(kAnimationTimer);
+        KillTimer(kWatchTimer);
+        m_lastTopIndex = -1;
+        update();
+    }
+    if (m_list && !m_animating) m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+// Once per turn of the event loop at most, outside any paint.
+void CInfoDlg::QueueScaleCheck() {
+    if (m_scaleCheckQueued) return;
+    m_scaleCheckQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_scaleCheckQueued = false;
+        FollowScaleFactor();
+    });
+}
+
+// A move to another screen, or a new scale factor of the same screen, may
+// change the device pixel ratio.
+bool CInfoDlg::event(QEvent* event) {
+    if (event->type() == QEvent::ScreenChangeInternal
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        || event->type() == QEvent::DevicePixelRatioChange
+#endif
+    )
+        QueueScaleCheck();
+    return QDialog::event(event);
 }
 
 void CInfoDlg::LoadHistory() {
@@ -162,8 +229,13 @@ void CInfoDlg::LoadHistory() {
 // area at device pixels, and fills the picture from the rendered dialog.
 bool CInfoDlg::CapturePicture() {
     const QImage shot = grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (!m_dibBits && !CreatePicture(shot.width(), shot.height())) return false;
-    if (shot.width() != m_screen.width || shot.height() != m_screen.height) return false;
+    if (!m_dibBits) {
+        if (!CreatePicture(shot.width(), shot.height())) return false;
+        m_pictureRatio = shot.devicePixelRatio();
+    }
+    if (shot.width() != m_screen.width || shot.height() != m_screen.height ||
+        shot.devicePixelRatio() != m_pictureRatio)
+        return false;
     ImageToPicture(shot, m_screen, shot.rect());
     return true;
 }
@@ -238,7 +310,7 @@ void CInfoDlg::StepAnimation() {
 
 // `r` is in the picture's device pixels, exclusive of right and bottom.
 void CInfoDlg::InvalidateRect(const CubeRect& r) {
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = m_pictureRatio;
     const int left = static_cast<int>(std::floor(r.left / dpr));
     const int top = static_cast<int>(std::floor(r.top / dpr));
     const int right = static_cast<int>(std::ceil(r.right / dpr));
@@ -251,13 +323,15 @@ void CInfoDlg::paintEvent(QPaintEvent* event) {
 }
 
 // The part of the picture under the repainted region is converted and drawn
-// pixel for pixel at the device's resolution.
+// pixel for pixel at the device's resolution. A picture of another scale
+// factor is drawn scaled to the dialog's size until it is taken again.
 void CInfoDlg::OnPaint(QPaintEvent* event) {
     if (!m_backgroundBits) {
         QDialog::paintEvent(event);
         return;
     }
-    const qreal dpr = devicePixelRatioF();
+    if (devicePixelRatioF() != m_pictureRatio) QueueScaleCheck();
+    const qreal dpr = m_pictureRatio;
     const QRect logical = event->rect();
     const QRect device =
         QRect(QPoint(static_cast<int>(std::floor(logical.left() * dpr)),

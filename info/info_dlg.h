@@ -8,6 +8,8 @@
 // The picture is a 16-bit bottom-up bitmap at the screen's device pixels. It is
 // taken from the rendered dialog and converted, and painted back, through the
 // program's own pixel kernels; a paint converts only the part it repaints.
+// When the dialog's scale factor changes (another screen), the picture, the
+// texture and the cube are made again at the new size, in the same mode.
 // Nothing is reported: a missing history leaves the list empty, and a picture
 // that cannot be set up leaves the dialog without a cube.
 #pragma once
@@ -54,6 +56,7 @@ public:
     static void SetHistoryResourceForTests(int id);
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -73,6 +76,9 @@ private:
     void ResumeAnimation();
     void CaptureTexture();
     void StartCube(int32_t w, int32_t h);
+    void ShowPicture();
+    void FollowScaleFactor();
+    void QueueScaleCheck();
     void StepAnimation();
     static bool HideChildProc(QWidget* child, intptr_t lParam);
 
@@ -87,6 +93,8 @@ private:
     // The 32-bit image the window is painted from; each paint converts the
     // part it repaints from the picture.
     QImage m_memDC;
+    qreal m_pictureRatio = 1;  // the device pixel ratio the picture was taken at
+    bool m_scaleCheckQueued = false;
     BitmapInfoHeader m_bmih{};
     uint8_t* m_dibBits = nullptr;         // the picture, as shown on the screen
     uint8_t* m_backgroundBits = nullptr;  // the clean picture, without the cube

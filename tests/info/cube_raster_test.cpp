@@ -84,6 +84,13 @@ TEST(CubeTriangle, CoverageAndCulling) {
         {"no pixel centre inside", {3.6, 3.6, 0, 0}, {3.9, 3.7, 0, 0}, {3.7, 3.9, 0, 0}, 0},
         {"not a number", {2, 1, 0, 0}, {17, 9, 0, 0}, {NAN, 18, 0, 0}, 0},
         {"far away", {2, 1, 0, 0}, {17, 9, 0, 0}, {3, 1e12, 0, 0}, 0},
+        // Row 0's centre lies just below the middle corner: its edge to the
+        // top corner, nearly horizontal, must not be drawn past it.
+        {"middle corner just above a row centre",
+         {1.125, 0.49999999999999989, 0, 0},
+         {19.75, 0.49999999999999994, 0, 0},
+         {14, 1.1249999999999991, 0, 0},
+         19},
     };
     const std::vector<uint16_t> texture = Uniform(0x7FFF);
     for (const Case& c : cases) {

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <functional>
@@ -288,6 +290,106 @@ TEST_F(InfoDialog, WithoutTheHistoryTheListStaysEmpty) {
         ASSERT_TRUE(NextFrame(dlg));
     });
 }
+
+// Two screens side by side at scale factors 1 and 2 (two_screens.json). A
+// dialog moved to the other one while open looks, pixel for pixel, as one
+// opened there: the same clean picture, texture and cube bounds and, with the
+// cube gone in reading mode, the same window. Moved while animating one way and
+// while reading the other; the mode stays. The parameter is the screen the
+// dialog opens on, 0 (scale 1, then moved while animating) or 1 (scale 2,
+// moved while reading).
+class InfoDialogScreens : public ::testing::TestWithParam<int> {
+protected:
+    void TearDown() override { CInfoDlg::SetCheckIntervalForTests(0); }
+};
+
+struct Look {
+    int width = 0, height = 0;
+    std::vector<uint16_t> clean, texture;
+    std::vector<int> cubeBounds;
+    QImage shown;
+};
+
+// What the window shows, in device pixels: its backing store, once the cube
+// is gone.
+QImage Shown(CInfoDlg* dlg) {
+    if (dlg->IsAnimating()) QTest::mouseClick(dlg, Qt::LeftButton, {}, QPoint(200, 120));
+    QTest::qWait(100);
+    const auto* image = dynamic_cast<const QImage*>(dlg->backingStore()->paintDevice());
+    return image ? image->copy() : QImage();
+}
+
+Look LookOf(CInfoDlg* dlg) {
+    Look l;
+    l.width = dlg->Background().width;
+    l.height = dlg->Background().height;
+    l.clean = Pixels(dlg->Background());
+    l.texture.assign(dlg->TextureBits(), dlg->TextureBits() + 32 * 32);
+    const CubeAnimation& c = dlg->Cube();
+    l.cubeBounds = {c.m_minX, c.m_minY, c.m_maxX, c.m_maxY};
+    l.shown = Shown(dlg);
+    return l;
+}
+
+TEST_P(InfoDialogScreens, MovedToAnotherScaleLooksAsOpenedThere) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2)
+        << "run with QT_QPA_PLATFORM=offscreen:configfile=two_screens.json";
+    QScreen* from = screens[GetParam()];
+    QScreen* to = screens[1 - GetParam()];
+    const bool reading = GetParam() == 1;
+    ASSERT_NE(from->devicePixelRatio(), to->devicePixelRatio());
+    CInfoDlg::SetCheckIntervalForTests(60000);  // reading mode lasts the test
+    const auto placeOn = [](QWidget* window, QScreen* screen) {
+        window->move(screen->geometry().topLeft() + QPoint(20, 20));
+    };
+    WindowDriver w;
+    Look want, got;
+    placeOn(w.dlg.get(), to);
+    WithInfoOpen(w, [&](CInfoDlg* dlg) {
+        ASSERT_EQ(dlg->screen(), to);
+        ASSERT_TRUE(NextFrame(dlg));
+        want = LookOf(dlg);
+    });
+    placeOn(w.dlg.get(), from);
+    WithInfoOpen(w, [&](CInfoDlg* dlg) {
+        ASSERT_EQ(dlg->screen(), from);
+        ASSERT_TRUE(NextFrame(dlg));
+        if (reading) QTest::mouseClick(dlg, Qt::LeftButton, {}, QPoint(200, 120));
+        placeOn(dlg, to);
+        ASSERT_EQ(dlg->screen(), to);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->Background().width == want.width; }));
+        EXPECT_EQ(dlg->IsAnimating(), !reading);
+        EXPECT_EQ(dlg->List()->isVisible(), reading);
+        if (!reading) {
+            ASSERT_TRUE(NextFrame(dlg));  // the cube goes on
+        }
+        got = LookOf(dlg);
+    });
+    EXPECT_EQ(got.height, want.height);
+    EXPECT_TRUE(got.clean == want.clean);
+    EXPECT_TRUE(got.texture == want.texture);
+    EXPECT_EQ(got.cubeBounds, want.cubeBounds);
+    ASSERT_EQ(got.shown.size(), want.shown.size());
+    ASSERT_EQ(got.shown.size(), QSize(want.width, want.height));
+    // The window's pixels as stored; an RGB32 pixel keeps 0xFF in its fourth byte.
+    int wrong = 0, notOpaque = 0;
+    for (int y = 0; y < want.height; ++y) {
+        const auto* a = reinterpret_cast<const uint32_t*>(got.shown.constScanLine(y));
+        const auto* b = reinterpret_cast<const uint32_t*>(want.shown.constScanLine(y));
+        for (int x = 0; x < want.width; ++x) {
+            wrong += a[x] != b[x];
+            notOpaque += a[x] >> 24 != 0xFF;
+        }
+    }
+    EXPECT_EQ(got.shown.format(), QImage::Format_RGB32);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(notOpaque, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, InfoDialogScreens, ::testing::Values(0, 1), [](const auto& p) {
+    return p.param == 0 ? "Scale1To2Animating" : "Scale2To1Reading";
+});
 
 }  // namespace
 
