@@ -44,7 +44,8 @@ struct ProbeResult {
     bool Ok() const { return error == ProbeError::None; }
 };
 
-// Reads the file at `path`.
+// Reads the file at `path`. Safe to call from any thread, also from several
+// at once.
 ProbeResult ProbeFilm(const std::string& path);
 
 // The same from bytes in memory (for the fuzzer and tests): Missing, Folder
