@@ -5,11 +5,18 @@
 // nothing and knows nothing of bitrates or CDs.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace media {
+
+// How long one probe may take before it gives up with TimedOut. A read that
+// the kernel itself blocks in (a hard-mounted network share that stopped
+// answering) cannot be cut short by anything in the process, so call the
+// probe off the user interface's thread.
+inline constexpr std::chrono::milliseconds kProbeDeadline{2000};
 
 enum class ProbeError {
     None,
@@ -37,7 +44,8 @@ struct ProbeResult {
     bool Ok() const { return error == ProbeError::None; }
 };
 
-// Reads the file at `path`.
+// Reads the file at `path`. Safe to call from any thread, also from several
+// at once.
 ProbeResult ProbeFilm(const std::string& path);
 
 // The same from bytes in memory (for the fuzzer and tests): Missing, Folder

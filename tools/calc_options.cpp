@@ -107,12 +107,14 @@ std::string ReadCdSize(std::string_view text, int* index) {
 
 // The conflicts between options that each read well.
 std::string CheckCombination(const CalcOptions& o, bool cdSizeGiven) {
+    if (o.duration && o.durationOf) return "--duration and --duration-of exclude each other";
     if (o.noAudio && o.audio) return "--audio and --no-audio exclude each other";
     if (o.cds && o.size) return "--cds and --size exclude each other";
     if (o.cds && o.parts) return "--cds sets the parts; do not give --parts with it";
     if (cdSizeGiven && !o.cds) return "--cd-size needs --cds";
     if (o.solve >= 0 && o.Given(o.solve)) {
-        const char* by[4] = {"--duration", "--audio or --no-audio", "--video", "--size or --cds"};
+        const char* by[4] = {"--duration or --duration-of", "--audio or --no-audio", "--video",
+                             "--size or --cds"};
         return std::string("--solve ") + QuantityName(o.solve) + ": already given by " +
                by[o.solve];
     }
@@ -124,7 +126,7 @@ std::string CheckCombination(const CalcOptions& o, bool cdSizeGiven) {
 bool CalcOptions::Given(int quantity) const {
     switch (quantity) {
         case Time:
-            return duration.has_value();
+            return duration.has_value() || durationOf.has_value();
         case Audio:
             return audio.has_value() || noAudio;
         case Video:
@@ -205,8 +207,9 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
             continue;
         }
 
-        const std::string_view valued[] = {"--duration", "--audio", "--video", "--size", "--cds",
-                                           "--cd-size",  "--parts", "--lock",  "--solve"};
+        const std::string_view valued[] = {"--duration", "--duration-of", "--audio",   "--video",
+                                           "--size",     "--cds",         "--cd-size", "--parts",
+                                           "--lock",     "--solve"};
         bool known = false;
         for (const std::string_view v : valued)
             known = known || name == v;
@@ -229,6 +232,10 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
             DurationArg d;
             error = ReadDuration(value, &d);
             o.duration = d;
+            o.lastGiven = Time;
+        } else if (name == "--duration-of") {
+            if (value.empty()) error = "--duration-of needs a file";
+            o.durationOf = std::string(value);
             o.lastGiven = Time;
         } else if (name == "--audio") {
             error = ReadNumber(name, value, &number);

@@ -25,6 +25,8 @@ struct DurationArg {
 
 struct CalcOptions {
     std::optional<DurationArg> duration;
+    // A film file whose duration to take instead.
+    std::optional<std::string> durationOf;
     std::optional<int64_t> audio;  // kBit/s
     bool noAudio = false;
     std::optional<int64_t> video;  // kBit/s
@@ -39,12 +41,12 @@ struct CalcOptions {
     bool json = false;
     bool help = false;
     bool version = false;
-    // The quantity of the last of --duration, --audio, --video, --size and
-    // --cds on the line; -1 when none was given.
+    // The quantity of the last of --duration (or --duration-of), --audio,
+    // --video, --size and --cds on the line; -1 when none was given.
     int lastGiven = -1;
 
-    // Given on the line: a value, or for the audio --no-audio too, for the
-    // size --cds too.
+    // Given on the line: a value, or for the duration --duration-of too, for
+    // the audio --no-audio too, for the size --cds too.
     bool Given(int quantity) const;
 };
 

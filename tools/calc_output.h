@@ -6,13 +6,22 @@
 
 #include <string>
 
+#include "media/film_probe.h"
 #include "tools/calc_apply.h"
 
 namespace calc {
 
-// Lines ending in '\n'.
-std::string FormatText(const Calculation& c);
-// One line ending in '\n'.
-std::string FormatJson(const Calculation& c);
+// The film file the duration was taken from (--duration-of).
+struct FilmSource {
+    std::string file;  // as given on the command line
+    media::FilmFacts facts;
+};
+
+// Lines ending in '\n'. With a source, also its name, picture size and frame
+// rate, and the bits per pixel of the video rate.
+std::string FormatText(const Calculation& c, const FilmSource* source = nullptr);
+// One line ending in '\n'. With a source, also "source" and "bits_per_pixel";
+// what the file does not have (no picture in a sound file) is null.
+std::string FormatJson(const Calculation& c, const FilmSource* source = nullptr);
 
 }  // namespace calc

@@ -1,6 +1,9 @@
 #include "tools/calc_run.h"
 
+#include <optional>
+
 #include "core/version.h"
+#include "media/film_probe.h"
 #include "settings/file_registry.h"
 #include "settings/stored_settings.h"
 #include "tools/calc_apply.h"
@@ -12,10 +15,10 @@ namespace calc {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tessarin-calc [--duration H:MM:SS | --duration SECONDS] [--audio KBIT | --no-audio]\n"
-    "                     [--video KBIT] [--size N[G|M|K|B]] [--cds N [--cd-size 650|700|800]]\n"
-    "                     [--parts N] [--lock time,audio,video,size] [--solve "
-    "time|audio|video|size]\n"
+    "Usage: tessarin-calc [--duration H:MM:SS | --duration SECONDS | --duration-of FILE]\n"
+    "                     [--audio KBIT | --no-audio] [--video KBIT] [--size N[G|M|K|B]]\n"
+    "                     [--cds N [--cd-size 650|700|800]] [--parts N]\n"
+    "                     [--lock time,audio,video,size] [--solve time|audio|video|size]\n"
     "                     [--no-limits] [--settings] [--json] [--help] [--version]\n";
 
 constexpr const char* kHelp =
@@ -23,6 +26,8 @@ constexpr const char* kHelp =
     "against each other as Tessarin does, and solves one of them.\n"
     "\n"
     "  --duration T      H:MM:SS or seconds\n"
+    "  --duration-of F   the duration of film or sound file F, rounded up to seconds;\n"
+    "                    also shows its picture size, frame rate and bits per pixel\n"
     "  --audio KBIT      audio bitrate, 1 kBit = 1024 bits\n"
     "  --no-audio        a film without audio (\"Aus\")\n"
     "  --video KBIT      video bitrate, 1 kBit = 1024 bits\n"
@@ -38,7 +43,9 @@ constexpr const char* kHelp =
     "\n"
     "Solved: --solve; else the one quantity neither given nor locked; else the\n"
     "first free one of Tessarin's order for the last quantity given.\n"
-    "Exit status: 0 valid, 1 values out of range (\"Fehlerhaft\"), 2 usage error.\n"
+    "Exit status: 0 valid, 1 values out of range (\"Fehlerhaft\"), 2 usage error\n"
+    "or a file without a duration.\n"
+    "Example: tessarin-calc --duration-of film.mkv --cds 2 --audio 128\n"
     "See tessarin-calc(1).\n";
 
 }  // namespace
@@ -49,7 +56,7 @@ int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostr
         err << "tessarin-calc: " << parsed.error << " (see --help)\n";
         return kExitUsage;
     }
-    const CalcOptions& o = parsed.options;
+    CalcOptions o = parsed.options;
     if (o.help) {
         out << kUsage << "\n" << kHelp;
         return kExitValid;
@@ -57,6 +64,17 @@ int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostr
     if (o.version) {
         out << "tessarin-calc " << version::kMajor << "." << version::kMinor << "\n";
         return kExitValid;
+    }
+    std::optional<FilmSource> source;
+    if (o.durationOf) {
+        const media::ProbeResult probe = media::ProbeFilm(*o.durationOf);
+        if (!probe.Ok()) {
+            err << "tessarin-calc: " << media::ErrorSentence(probe.error, *o.durationOf) << "\n";
+            return kExitUsage;
+        }
+        source = FilmSource{*o.durationOf, probe.facts};
+        o.duration = DurationArg{};
+        o.duration->totalSeconds = probe.facts.durationSeconds;
     }
     StartState start = InitialState();
     if (o.settings) {
@@ -68,7 +86,8 @@ int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostr
         err << "tessarin-calc: " << c.error << "\n";
         return kExitUsage;
     }
-    out << (o.json ? FormatJson(c) : FormatText(c));
+    const FilmSource* from = source ? &*source : nullptr;
+    out << (o.json ? FormatJson(c, from) : FormatText(c, from));
     return c.model.Validity() == kStateFaulty ? kExitFaulty : kExitValid;
 }
 

@@ -2,7 +2,7 @@
 // calculates, prints the result to `out` or one line naming the problem to
 // `err`, and returns the exit status: 0 for a valid result ("Geprüft"), 1 for
 // values out of range ("Fehlerhaft", possible with --no-limits), 2 for a
-// usage error or a result beyond 64 bits.
+// usage error, a film file without a duration or a result beyond 64 bits.
 #pragma once
 
 #include <ostream>

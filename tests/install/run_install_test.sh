@@ -69,6 +69,11 @@ for page in tessarin tessarin-calc; do
 done
 "$prefix/bin/tessarin-calc" --cds 2 --json | grep -q '"state":"checked"' ||
   fail "the installed tessarin-calc does not calculate"
+mkdir -p "$prefix/config"
+ffmpeg -nostdin -v error -f lavfi -i testsrc=duration=2.5:size=64x48:rate=25 -c:v mpeg4 \
+  "$prefix/config/film.mkv"
+"$prefix/bin/tessarin-calc" --duration-of "$prefix/config/film.mkv" --json |
+  grep -q '"duration_seconds":3,' || fail "the installed tessarin-calc does not read a film"
 echo "installed files: ${#expected[@]}, all valid"
 
 unset QT_QPA_PLATFORM

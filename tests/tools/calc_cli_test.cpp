@@ -12,6 +12,7 @@
 
 #include "core/slider_scale.h"
 #include "settings/stored_settings.h"
+#include "tests/media/test_films.h"
 #include "tests/settings/temp_config.h"
 
 namespace {
@@ -193,6 +194,9 @@ TEST(TessarinCalc, BadArgumentsAreNamedOnOneLine) {
         {"--bogus", "unknown option '--bogus'"},
         {"stray", "unexpected argument 'stray'"},
         {"--video", "--video needs a value"},
+        {"--duration 1:00:00 --duration-of film.mkv", "--duration and --duration-of exclude"},
+        {"--duration-of=", "--duration-of needs a file"},
+        {"--solve time --duration-of film.mkv", "--solve time: already given by --duration or"},
         // Results beyond 64 bits, or a solved duration beyond 32 bits.
         {"--duration 9223372036854775807 --video 1", "does not fit in 64 bits"},
         {"--size 8000000000G --audio 4 --video 1", "does not fit in 64 bits"},
@@ -216,6 +220,104 @@ TEST(TessarinCalc, HelpAndVersion) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "tessarin-calc " + std::to_string(settings::kVersionMajor) + "." +
                                std::to_string(settings::kVersionMinor) + "\n");
+}
+
+// The duration of a film file, with what the file tells beside it.
+class TessarinCalcFilm : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { dir_ = test_films::Make(); }
+    static void TearDownTestSuite() { test_films::Remove(dir_); }
+    static std::string dir_;
+};
+std::string TessarinCalcFilm::dir_;
+
+TEST_F(TessarinCalcFilm, TakesTheFilesDurationAndTellsItsPicture) {
+    ASSERT_FALSE(dir_.empty()) << "ffmpeg could not make the films";
+    // The JSON line with "source" and "bits_per_pixel" after the usual keys.
+    auto withSource = [](std::string json, const std::string& source) {
+        return json.erase(json.size() - 2) + ",\"source\":{\"file\":\"" + dir_ + source + "}\n";
+    };
+    // 10.53 s are 11 s; 100 kBit/s over 64 × 48 pixels at 25 frames/s are
+    // 102400 / 76800 = 1.33 bits per pixel.
+    const LineCase cases[] = {
+        {"--duration-of DIR/both.mkv --video 100 --json", 0,
+         withSource(Json(11, 128, 100, 11 * 228 * 128 + 20512, 2, false, "\"size\""),
+                    "/both.mkv\",\"duration_seconds\":11,\"width\":64,\"height\":48,\"fps\":25}"
+                    ",\"bits_per_pixel\":1.33")},
+        // The frame rate 30000/1001; the duration is given last, so the video
+        // rate is solved: 5734319 quo 2 - 128.
+        {"--cds 1 --duration-of DIR/ntsc.mkv --json", 0,
+         withSource(Json(2, 128, 2867031, 700 * kMB, 1, false, "\"video\""),
+                    "/ntsc.mkv\",\"duration_seconds\":2,\"width\":320,\"height\":240,"
+                    "\"fps\":29.97},\"bits_per_pixel\":1275.51")},
+        // Sound alone: no picture, no bits per pixel.
+        {"--duration-of DIR/sound.m4a --video 100 --json", 0,
+         withSource(Json(4, 128, 100, 4 * 228 * 128 + 20512, 2, false, "\"size\""),
+                    "/sound.m4a\",\"duration_seconds\":4,\"width\":null,\"height\":null,"
+                    "\"fps\":null},\"bits_per_pixel\":null")},
+        {"--duration-of DIR/both.mkv --video 100", 0,
+         "Quelle:             " + dir_ +
+             "/both.mkv\n"
+             "Bildgröße:          64 × 48\n"
+             "Bildrate:           25 Bilder/s\n"
+             "Videolänge:         00:00:11 (0 Minuten)\n"
+             "Audiodatenrate:     128 kBits/s\n"
+             "Videodatenrate:     100 kBits/s\n"
+             "Max. Datengröße:    341.536 Byte\n"
+             "CDs:                2\n"
+             "Headerdaten:        20.512 Byte\n"
+             "Audiodaten:         180.224 Byte\n"
+             "Videodaten:         140.800 Byte\n"
+             "Gesamtdaten:        341.536 Byte\n"
+             "Audio für Encoder:  131072 bit/s\n"
+             "Video für Encoder:  102400 bit/s\n"
+             "Bits pro Pixel:     1,33\n"
+             "Berechnet:          Max. Datengröße\n"
+             "Status:             Geprüft\n"},
+        {"--duration-of DIR/sound.m4a --no-audio --video 100", 0,
+         "Quelle:             " + dir_ +
+             "/sound.m4a (nur Ton)\n"
+             "Videolänge:         00:00:04 (0 Minuten)\n"
+             "Audiodatenrate:     0 kBits/s (Aus)\n"
+             "Videodatenrate:     100 kBits/s\n"
+             "Max. Datengröße:    71.712 Byte\n"
+             "CDs:                2\n"
+             "Headerdaten:        20.512 Byte\n"
+             "Audiodaten:         0 Byte\n"
+             "Videodaten:         51.200 Byte\n"
+             "Gesamtdaten:        71.712 Byte\n"
+             "Audio für Encoder:  0 bit/s\n"
+             "Video für Encoder:  102400 bit/s\n"
+             "Berechnet:          Max. Datengröße\n"
+             "Status:             Geprüft\n"},
+    };
+    for (const LineCase& c : cases) {
+        std::string args = c.args;
+        args.replace(args.find("DIR"), 3, dir_);
+        const Outcome r = RunCalc(args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_EQ(r.out, c.out) << c.args;
+        EXPECT_EQ(r.err, "") << c.args;
+    }
+}
+
+// Every file the probe cannot take is a usage error naming the file.
+TEST_F(TessarinCalcFilm, AFileWithoutADurationIsNamedOnOneLine) {
+    ASSERT_FALSE(dir_.empty()) << "ffmpeg could not make the films";
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing.mkv", "no such file"},
+        {"folder.mkv", "a folder"},
+        {"notes.mkv", "not a film or sound file"},
+        {"video.h264", "tells no duration"},
+    };
+    for (const auto& [name, problem] : cases) {
+        const std::string path = dir_ + "/" + name;
+        const Outcome r = RunCalc("--json --duration-of " + path);
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_EQ(r.out, "") << name;
+        EXPECT_TRUE(r.err.starts_with("tessarin-calc: " + path + ": " + problem)) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
 }
 
 class TessarinCalcSettings : public TempConfig {};
