@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/display_check.h"
 #include "app/rate_app.h"
 #include "app/startup_guard.h"
@@ -25,6 +26,11 @@ std::vector<std::string> PluginDirs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const CommandLine line = ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "tessarin: %s\n", line.error.c_str());
+        return 2;
+    }
     const DisplayPlan plan = PlanDisplay(ReadDisplayEnvironment(PluginDirs()));
     if (!plan.problem.empty()) {
         std::fprintf(stderr, "tessarin: %s\n", plan.problem.c_str());
@@ -35,7 +41,9 @@ int main(int argc, char** argv) {
     StartupGuard guard([&plan] {
         return plan.diagnoseX.empty() ? plan.failure : DescribeXFailure(plan.diagnoseX);
     });
-    QApplication app(argc, argv);
+    // The toolkit sees no arguments: they are ours alone.
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     guard.Release();
     if (const QString missing = InstallDialogFontSubstitutes(); !missing.isEmpty())
         std::fprintf(stderr, "%s\n", missing.toLocal8Bit().constData());
@@ -47,5 +55,5 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromLatin1(version::kText));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(version::kAppId));
     CRateApp theApp(app);
-    return theApp.InitInstance();
+    return theApp.InitInstance(QString::fromLocal8Bit(line.film.c_str()));
 }

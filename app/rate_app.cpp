@@ -7,9 +7,10 @@
 #include "app/quit_on_signal.h"
 #include "mainwnd/rate_dlg.h"
 
-int CRateApp::InitInstance() {
+int CRateApp::InitInstance(const QString& film) {
     auto dlg = std::make_unique<CRateDlg>();
     if (!dlg->Create()) return 1;
+    if (!film.isEmpty()) dlg->OpenFilm(film, true);
     QuitAfterFirstPaint::InstallIfRequested(dlg.get());
 
     // The end of the desktop session ends the loop like the quit request:

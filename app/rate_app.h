@@ -3,6 +3,8 @@
 // the settings when asked to and destroys the window.
 #pragma once
 
+#include <QString>
+
 class CRateDlg;
 class QApplication;
 
@@ -11,7 +13,8 @@ public:
     explicit CRateApp(QApplication& app) : m_app(app) {}
 
     // Runs the whole life of the program; returns the process exit code.
-    int InitInstance();
+    // A non-empty `film` is read for its duration once the window is set up.
+    int InitInstance(const QString& film = QString());
 
     CRateDlg* MainWindow() const { return m_pMainWnd; }
 

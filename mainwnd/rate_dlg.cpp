@@ -98,6 +98,7 @@ bool CRateDlg::Create() {
     setFont(DialogFont());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setAcceptDrops(true);  // a film file, for its duration
 
     m_menuBar = new QMenuBar(this);
     m_menuBar->setNativeMenuBar(false);
@@ -324,7 +325,11 @@ bool CRateDlg::focusNextPrevChild(bool) {
 }
 
 bool CRateDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+        if (OnEditDrag(event)) return true;
+    }
+    if (type == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Opening a menu, with the mouse or the keyboard, leaves the focus
         // where it is.

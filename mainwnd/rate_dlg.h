@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "core/film_model.h"
+#include "media/film_probe.h"
 
+class FilmReader;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -83,6 +85,12 @@ public:
     // Status bar clicks and tooltip text requests.
     bool OnNotify(NotifyHeader* header);
 
+    // Takes the duration of the film at `path`, read off the window's
+    // thread; the latest request wins. From the command line, a file that
+    // cannot be read is also named on standard error.
+    void OpenFilm(const QString& path, bool fromCommandLine = false);
+    bool FilmReadPending() const;
+
     // Registry-backed settings (the store lives in settings/).
     uint32_t ReadSettings();
     uint32_t WriteSettings();
@@ -92,6 +100,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class DialogSurface;
@@ -132,6 +143,11 @@ private:
     void OnSizeFixed();
     void OnAudioOff();
     void EnableControls(std::initializer_list<int> ids, bool enable);
+
+    // A film file's duration.
+    void OnFilmRead(const QString& path, const media::ProbeResult& result);
+    void ShowFilmMessage(const QString& format, const QString& path);
+    bool OnEditDrag(QEvent* event);
 
     // Sliders.
     void UpdateSlider(int which);
@@ -210,4 +226,6 @@ private:
     std::map<int, QIcon> m_icons;
     // Log-off, restart and power-off requests still waiting for an answer.
     SystemExitRequests* m_systemExit = nullptr;
+    FilmReader* m_filmReader = nullptr;
+    bool m_bFilmFromCommandLine = false;
 };

@@ -39,7 +39,12 @@ void StatusBar::SetStateDescription(const QString& description) {
     const QString before = accessibleDescription();
     if (description == before) return;
     setAccessibleDescription(description);
-    if (!before.isEmpty() && QAccessible::isActive()) AnnounceState(this);
+    if (!before.isEmpty() && QAccessible::isActive()) AnnouncePart(this, 1);
+}
+
+void StatusBar::Announce(const QString& message) {
+    SetText(0, message);
+    if (QAccessible::isActive()) AnnouncePart(this, 0);
 }
 
 void StatusBar::SetIcon(int part, const QIcon& icon, int iconId) {
@@ -68,6 +73,10 @@ QRect StatusBar::PartRect(int part) const {
     return QRect(left, 0, std::max(0, right - left), height());
 }
 
+QRect StatusBar::TextRect(int part) const {
+    return PartRect(part).adjusted(4, 2, -3, -1);
+}
+
 void StatusBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
@@ -90,7 +99,7 @@ void StatusBar::paintEvent(QPaintEvent*) {
             m_parts[i].icon.paint(&painter, iconRect);
         }
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(r.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+        painter.drawText(TextRect(i), Qt::AlignLeft | Qt::AlignVCenter,
                          m_parts[i].text);
     }
 }

@@ -24,12 +24,17 @@ public:
     // The state in words for assistive technology ("Ungeprüft. Hier drücken,
     // um neu zu berechnen."); a change is announced.
     void SetStateDescription(const QString& description);
+    // A message in part 0 that readers speak at once, as they do a change
+    // of state; it stays until it is replaced.
+    void Announce(const QString& message);
     QString Text(int part) const;
     // A message as it is heard: without the arrow that points at the state
     // word on the screen ("Hier drücken, um neu zu berechnen. --->").
     static QString Spoken(const QString& message);
     int IconId(int part) const;
     QRect PartRect(int part) const;
+    // Where the part's text is drawn.
+    QRect TextRect(int part) const;
 
 Q_SIGNALS:
     void clicked(bool rightButton);

@@ -43,7 +43,8 @@ QString IconMeaning(int iconId) {
 // One part of the bar: the message (0), the state word (1) or the icon (2).
 // A part is heard by what it shows; the icon by the state it stands for. The
 // word is a notification named by the whole state, so that readers which
-// speak a notification when it shows speak the new state.
+// speak a notification when it shows speak the new state; the message is a
+// notification too, for the messages that are announced.
 class StatusPartAccessible : public ReadOnlyText<QAccessibleInterface> {
 public:
     StatusPartAccessible(StatusBar* bar, int part) : m_bar(bar), m_part(part) {}
@@ -88,8 +89,7 @@ public:
         return QRect(m_bar->mapToGlobal(r.topLeft()), r.size());
     }
     QAccessible::Role role() const override {
-        if (m_part == kWordPart) return QAccessible::Notification;
-        return m_part == kIconPart ? QAccessible::Graphic : QAccessible::StaticText;
+        return m_part == kIconPart ? QAccessible::Graphic : QAccessible::Notification;
     }
     QAccessible::State state() const override {
         QAccessible::State s;
@@ -104,14 +104,14 @@ private:
 
 }  // namespace
 
-void AnnounceState(StatusBar* bar) {
+void AnnouncePart(StatusBar* bar, int part) {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(bar);
-    QAccessibleInterface* word = iface ? iface->child(kWordPart) : nullptr;
-    if (!word) return;
-    QAccessibleEvent named(word, QAccessible::NameChanged);
+    QAccessibleInterface* told = iface ? iface->child(part) : nullptr;
+    if (!told) return;
+    QAccessibleEvent named(told, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&named);
     if (!Shown(bar)) return;
-    QAccessibleEvent shown(word, QAccessible::ObjectShow);
+    QAccessibleEvent shown(told, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
 }
 

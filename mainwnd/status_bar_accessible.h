@@ -1,7 +1,7 @@
 // The status bar as assistive technology sees it: the status-bar role, the
 // name "Statusleiste", the state as its description, its three parts as
-// children (the message, the state word, the icon described by the state it
-// shows), and one action that does what a click does: "Neu berechnen".
+// children (the message and the state word, both notifications, and the
+// icon described by the state it shows), and one action that does what a click does: "Neu berechnen".
 // A status bar is read politely: its changes are spoken when the reader is
 // idle, without taking the focus. It draws and handles nothing itself.
 #pragma once
@@ -11,10 +11,12 @@
 
 #include "mainwnd/status_bar.h"
 
-// The state has changed to what `bar` describes now: the state word, named
-// by the whole state, is shown anew to assistive technology while the bar is
-// shown, which readers speak without moving the focus.
-void AnnounceState(StatusBar* bar);
+// Part `part` has something new to say: the state word (1), named by the
+// whole state, after a change of state; the message (0) after a message
+// that is to be heard at once. Both are notifications, shown anew to
+// assistive technology while the bar is shown, which readers speak without
+// moving the focus.
+void AnnouncePart(StatusBar* bar, int part);
 
 class StatusBarAccessible : public QAccessibleWidget {
 public:

@@ -55,4 +55,18 @@ expect "Wayland display that does not answer" "Wayland display wayland-test does
   WAYLAND_DISPLAY=wayland-test XDG_SESSION_TYPE=wayland
 expect "a chosen platform that cannot start" "\"nosuchplatform\" chosen by QT_QPA_PLATFORM" \
   QT_QPA_PLATFORM=nosuchplatform DISPLAY="$x_display"
+# Arguments it does not take: exit status 2 and one line naming them, before
+# any display is looked at.
+for case in "film.mkv other.mkv|other.mkv" "--help|--help" "film.mkv -platform offscreen|-platform"; do
+  args=${case%|*} named=${case#*|} rc=0
+  # shellcheck disable=SC2086 # each case is a list of arguments
+  err=$(env -u DISPLAY timeout 20 "$program" $args 2>&1 >/dev/null) || rc=$?
+  if [ "$rc" -ne 2 ] || [ "$(printf '%s\n' "$err" | grep -c .)" -ne 1 ] ||
+    [[ "$err" != "tessarin: "*"'$named'"* ]]; then
+    echo "FAIL arguments '$args': exit status $rc, stderr: $err" >&2
+    status=1
+  else
+    echo "ok arguments '$args': $err"
+  fi
+done
 exit $status

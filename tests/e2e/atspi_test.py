@@ -2,7 +2,8 @@
 AT-SPI: every control's role, name and value; linked captions; the value
 labels and their events after a new duration is typed; the drop-down lists;
 the sliders' value texts; the status bar's parts, its announcement and its
-action; the Info dialog's name and description.
+action; the Info dialog's name and description; and, started with a film
+file, the announced message of the duration taken from it.
 
 Run by run_atspi_test.sh, which provides a virtual display and a private
 session bus. This script starts the accessibility bus and the program itself
@@ -436,6 +437,30 @@ def check_info_dialog():
     wait_for(lambda: find_window("Info", "dialog") is None, "the Info dialog to close")
 
 
+def check_film_from_command_line(program, env, folder):
+    """Started with a film, the window takes its duration and says so at once."""
+    film = os.path.join(folder, "film.m4a")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono",
+                    "-t", "3725.4", film], check=True, timeout=60)
+    events.clear()
+    run = subprocess.Popen([program, film], env=env)
+    try:
+        window = wait_for(lambda: find_window("Tessarin v1.26", "frame"), "the window with a film",
+                          20)
+        bar = next(o for o in walk(window) if name(o) == "Statusleiste")
+        message = bar.getChildAtIndex(0)
+        said = "Videolänge aus film.m4a übernommen: 01:02:06"
+        wait_for(lambda: name(message) == said, "the message of the film's duration")
+        check(message.getRoleName() == "notification", f"message role {message.getRoleName()!r}")
+        wait_for(lambda: events_of("object:state-changed:showing", lambda src, data: src == message),
+                 "the film's message announced as a notification")
+        hours = next(o for o in walk(window) if name(o) == "Stunden")
+        check(text(hours) == "01", f"hours from the film {text(hours)!r}")
+    finally:
+        run.terminate()
+        check(run.wait(timeout=10) == 0, "the program with a film ends with status 0")
+
+
 def bus_launched():
     asked = subprocess.run(
         ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
@@ -481,6 +506,11 @@ def main():
         except subprocess.TimeoutExpired:
             program_run.kill()
             check(False, "the program did not end")
+    try:
+        check_film_from_command_line(program, env, config.name)
+    except Exception as e:
+        check(False, f"{type(e).__name__}: {e}")
+    finally:
         launcher.terminate()
         launcher.wait(timeout=10)
         config.cleanup()

@@ -1,0 +1,57 @@
+#include "mainwnd/film_reader.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+// What the reading threads share with the reader: the latest request, and
+// the reader while it lives (cleared under the lock before it goes).
+struct FilmReader::Shared {
+    QMutex lock;
+    FilmReader* owner = nullptr;
+    quint64 latest = 0;
+};
+
+FilmReader::FilmReader(QObject* parent, Done done)
+    : QObject(parent), m_shared(std::make_shared<Shared>()), m_done(std::move(done)) {
+    m_shared->owner = this;
+    // A second drop while a read hangs on a stalled mount starts at once.
+    m_pool.setMaxThreadCount(2);
+}
+
+FilmReader::~FilmReader() {
+    {
+        QMutexLocker locked(&m_shared->lock);
+        m_shared->owner = nullptr;
+    }
+    m_pool.waitForDone();
+}
+
+void FilmReader::Read(const QString& path) {
+    quint64 request = 0;
+    {
+        QMutexLocker locked(&m_shared->lock);
+        request = ++m_shared->latest;
+    }
+    m_pending = true;
+    std::shared_ptr<Shared> shared = m_shared;
+    const std::string file = path.toStdString();
+    m_pool.start([shared, request, path, file] {
+        const media::ProbeResult result = media::ProbeFilm(file);
+        QMutexLocker locked(&shared->lock);
+        if (!shared->owner || request != shared->latest) return;
+        // Posted while the reader cannot go away; a posted call to a reader
+        // that goes before it runs is discarded with it.
+        FilmReader* owner = shared->owner;
+        QMetaObject::invokeMethod(
+            owner,
+            [owner, shared, request, path, result] {
+                {
+                    QMutexLocker again(&shared->lock);
+                    if (request != shared->latest) return;
+                }
+                owner->m_pending = false;
+                owner->m_done(path, result);
+            },
+            Qt::QueuedConnection);
+    });
+}
