@@ -52,6 +52,8 @@ const char* GermanReason(media::ProbeError error) {
             return "sie nennt keine Länge";
         case media::ProbeError::TimedOut:
             return "das Lesen dauerte zu lange";
+        case media::ProbeError::NoLibrary:
+            return "FFmpegs libavformat fehlt";
         case media::ProbeError::None:
             break;
     }
@@ -62,9 +64,9 @@ const char* GermanReason(media::ProbeError error) {
 
 void CRateDlg::OpenFilm(const QString& path, bool fromCommandLine) {
     if (!m_filmReader) {
-        m_filmReader = new FilmReader(this, [this](const QString& file, const media::ProbeResult& r) {
-            OnFilmRead(file, r);
-        });
+        m_filmReader = new FilmReader(
+            this,
+            [this](const QString& file, const media::ProbeResult& r) { OnFilmRead(file, r); });
     }
     m_bFilmFromCommandLine = fromCommandLine;
     if (m_chkTimeFix->isChecked()) {
@@ -88,12 +90,11 @@ void CRateDlg::OnFilmRead(const QString& path, const media::ProbeResult& result)
         return;
     }
     if (!result.Ok()) {
-        ShowFilmMessage(QStringLiteral("%1 nicht lesbar: ") +
-                            QString::fromUtf8(GermanReason(result.error)),
-                        path);
+        ShowFilmMessage(
+            QStringLiteral("%1 nicht lesbar: ") + QString::fromUtf8(GermanReason(result.error)),
+            path);
         if (report) {
-            const std::string line =
-                media::ErrorSentence(result.error, path.toStdString());
+            const std::string line = media::ErrorSentence(result.error, path.toStdString());
             std::fprintf(stderr, "tessarin: %s\n", line.c_str());
         }
         return;
@@ -103,10 +104,9 @@ void CRateDlg::OnFilmRead(const QString& path, const media::ProbeResult& result)
     ShowTwoDigits(m_editMinutes, total / 60 % 60);
     ShowTwoDigits(m_editSeconds, total % 60);
     OnChangeTime();
-    const QString shown = QString::asprintf("%02lld:%02lld:%02lld",
-                                            static_cast<long long>(total / 3600),
-                                            static_cast<long long>(total / 60 % 60),
-                                            static_cast<long long>(total % 60));
+    const QString shown = QString::asprintf(
+        "%02lld:%02lld:%02lld", static_cast<long long>(total / 3600),
+        static_cast<long long>(total / 60 % 60), static_cast<long long>(total % 60));
     ShowFilmMessage(QStringLiteral("Videolänge aus %1 übernommen: ") + shown, path);
 }
 

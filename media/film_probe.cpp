@@ -9,14 +9,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <mutex>
 #include <string_view>
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/log.h>
-#include <libavutil/mem.h>
-}
+#include "media/libav.h"
 
 namespace media {
 
@@ -151,11 +146,11 @@ bool HeadersTellAll(const AVFormatContext* ctx) {
 
 // What an opened container tells; reads on only when its headers do not tell
 // it all.
-ProbeError ReadFacts(AVFormatContext* ctx, FilmFacts* facts) {
+ProbeError ReadFacts(const Libav& av, AVFormatContext* ctx, FilmFacts* facts) {
     if (IsPictureFormat(ctx->iformat->name)) return ProbeError::NotAFilm;
     bool estimated = false;
     if (!HeadersTellAll(ctx)) {
-        if (avformat_find_stream_info(ctx, nullptr) < 0) return ProbeError::NotAFilm;
+        if (av.find_stream_info(ctx, nullptr) < 0) return ProbeError::NotAFilm;
         // A guess from the file size and a bitrate read at the start: raw
         // streams, and containers written without their length.
         estimated = ctx->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
@@ -182,17 +177,18 @@ ProbeError ReadFacts(AVFormatContext* ctx, FilmFacts* facts) {
 }
 
 ProbeResult Probe(Source& s) {
-    // libavformat writes its complaints to standard error; the caller reports
-    // a failure in its own words. Global, set once for every thread.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
-
     ProbeResult r;
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
+    const Libav* loaded = LoadLibav();
+    if (loaded == nullptr) {
+        r.error = ProbeError::NoLibrary;
+        return r;
+    }
+    const Libav& av = *loaded;
+    auto* buffer = static_cast<unsigned char*>(av.malloc(kBufferBytes));
     AVIOContext* pb = buffer == nullptr ? nullptr
-                                        : avio_alloc_context(buffer, kBufferBytes, 0, &s, Read,
-                                                             nullptr, s.stream ? nullptr : Seek);
-    AVFormatContext* ctx = pb == nullptr ? nullptr : avformat_alloc_context();
+                                        : av.avio_alloc_context(buffer, kBufferBytes, 0, &s, Read,
+                                                                nullptr, s.stream ? nullptr : Seek);
+    AVFormatContext* ctx = pb == nullptr ? nullptr : av.alloc_context();
     if (ctx == nullptr) {
         r.error = ProbeError::NotReadable;  // out of memory
     } else {
@@ -204,11 +200,11 @@ ProbeResult Probe(Source& s) {
         ctx->io_open = RefuseOpen;
         // Without a name, only the content decides the format: an extension
         // would let a text file pass for a film.
-        if (avformat_open_input(&ctx, "", nullptr, nullptr) < 0) {
+        if (av.open_input(&ctx, "", nullptr, nullptr) < 0) {
             r.error = ProbeError::NotAFilm;  // ctx is freed
         } else {
-            r.error = ReadFacts(ctx, &r.facts);
-            avformat_close_input(&ctx);
+            r.error = ReadFacts(av, ctx, &r.facts);
+            av.close_input(&ctx);
         }
         // Whatever libavformat made of it, a read that failed or hung says why.
         if (s.readFailed) r.error = ProbeError::NotReadable;
@@ -216,10 +212,10 @@ ProbeResult Probe(Source& s) {
         if (r.error == ProbeError::NotAFilm && s.bytesRead == 0) r.error = ProbeError::Empty;
     }
     if (pb != nullptr) {
-        av_freep(&pb->buffer);  // libavformat may have replaced it
-        avio_context_free(&pb);
+        av.freep(&pb->buffer);  // libavformat may have replaced it
+        av.avio_context_free(&pb);
     } else {
-        av_free(buffer);
+        av.free(buffer);
     }
     if (!r.Ok()) r.facts = {};
     return r;
@@ -292,6 +288,9 @@ std::string ErrorSentence(ProbeError error, const std::string& fileName) {
         case ProbeError::NoDuration:
             what = "tells no duration (a raw stream or an unfinished recording)";
             break;
+        case ProbeError::NoLibrary:
+            return fileName + ": cannot be read without FFmpeg's " + LibavformatSoname() +
+                   ", which is not installed";
         case ProbeError::TimedOut:
             return fileName + ": reading took longer than " +
                    std::to_string(kProbeDeadline.count() / 1000) + " seconds and was given up";

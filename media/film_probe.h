@@ -27,6 +27,7 @@ enum class ProbeError {
     NotAFilm,     // no known film or sound format
     NoDuration,   // a raw stream or a live source: no duration to tell
     TimedOut,     // reading hung past the deadline (a stalled network mount)
+    NoLibrary,    // FFmpeg's libraries, loaded at the first probe, are not installed
 };
 
 struct FilmFacts {

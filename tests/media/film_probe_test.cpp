@@ -154,7 +154,7 @@ TEST(FilmProbeSentence, NamesTheFileAndTheProblem) {
     EXPECT_EQ(media::ErrorSentence(ProbeError::NotAFilm, "film.mkv"),
               "film.mkv: not a film or sound file");
     std::vector<std::string> seen;
-    for (int e = 1; e <= static_cast<int>(ProbeError::TimedOut); ++e) {
+    for (int e = 1; e <= static_cast<int>(ProbeError::NoLibrary); ++e) {
         const std::string s = media::ErrorSentence(static_cast<ProbeError>(e), "a b.mkv");
         EXPECT_TRUE(s.starts_with("a b.mkv: ")) << s;
         EXPECT_EQ(s.find('\n'), std::string::npos) << s;

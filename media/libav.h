@@ -1,0 +1,37 @@
+// The few functions of FFmpeg's libavformat and libavutil that the probe
+// calls, loaded when the first film is probed rather than when the program
+// starts: linked, the libraries and the hundred-odd libraries they pull in
+// would cost every start of the window and the tool about 30 ms, also when
+// no film is ever read. The sonames are those of the headers built against.
+#pragma once
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+#include <libavutil/mem.h>
+}
+
+namespace media {
+
+struct Libav {
+    decltype(&::av_log_set_level) log_set_level;
+    decltype(&::av_malloc) malloc;
+    decltype(&::av_free) free;
+    decltype(&::av_freep) freep;
+    decltype(&::avio_alloc_context) avio_alloc_context;
+    decltype(&::avio_context_free) avio_context_free;
+    decltype(&::avformat_alloc_context) alloc_context;
+    decltype(&::avformat_open_input) open_input;
+    decltype(&::avformat_find_stream_info) find_stream_info;
+    decltype(&::avformat_close_input) close_input;
+};
+
+// The functions, loaded once for every thread; null when the libraries (or
+// one of the functions) cannot be loaded. Logging is quiet: a caller reports
+// a failure in its own words.
+const Libav* LoadLibav();
+
+// The file names loaded, for messages: "libavformat.so.59".
+const char* LibavformatSoname();
+
+}  // namespace media
