@@ -5,6 +5,7 @@
 // Usage: film_stall_bench FILE [READS]   (offscreen unless a platform is set)
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,7 +33,9 @@ double LongestGap(CRateDlg& dlg, const QString& file, int reads, qint64 spanMs) 
     tick.start(1);
     last = clock.nsecsElapsed();
     if (reads == 0) {
-        QTest::qWait(static_cast<int>(spanMs));
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(spanMs), &loop, &QEventLoop::quit);
+        loop.exec();
     } else {
         for (int i = 0; i < reads; ++i) {
             dlg.OpenFilm(file);
