@@ -61,6 +61,10 @@ desktop-file-validate "$prefix/share/applications/$id.desktop" ||
   fail "desktop-file-validate rejects the desktop entry"
 grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" ||
   fail "the desktop entry does not name the icon $id"
+# A file manager may hand it a film, but it must never become their opener.
+grep -qx "Exec=tessarin %f" "$prefix/share/applications/$id.desktop" &&
+  ! grep -q "^MimeType=" "$prefix/share/applications/$id.desktop" ||
+  fail "the desktop entry does not take one file, or registers file types"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$id.metainfo.xml" ||
   fail "appstreamcli rejects the metainfo"
 for page in tessarin tessarin-calc; do
@@ -77,7 +81,7 @@ ffmpeg -nostdin -v error -f lavfi -i testsrc=duration=2.5:size=64x48:rate=25 -c:
 echo "installed files: ${#expected[@]}, all valid"
 
 unset QT_QPA_PLATFORM
-"$prefix/bin/tessarin" &
+"$prefix/bin/tessarin" "$prefix/config/film.mkv" 2>"$prefix/config/stderr" &
 pid=$!
 wid=""
 for _ in $(seq 1 100); do
@@ -88,6 +92,8 @@ for _ in $(seq 1 100); do
 done
 [ -n "$wid" ] || fail "the installed program showed no window titled 'Tessarin v1.26'"
 echo "the installed program shows its window"
+sleep 1  # the film is read meanwhile; a failure would be named on stderr
+! grep -q "film.mkv" "$prefix/config/stderr" || fail "the installed program: $(cat "$prefix/config/stderr")"
 kill -TERM "$pid"
 wait "$pid" || fail "the installed program ended with status $? after SIGTERM"
 pid=""
