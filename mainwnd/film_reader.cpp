@@ -1,7 +1,9 @@
 #include "mainwnd/film_reader.h"
 
+#include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <thread>
 
 // What the reading threads share with the reader: the latest request, and
 // the reader while it lives (cleared under the lock before it goes).
@@ -14,16 +16,11 @@ struct FilmReader::Shared {
 FilmReader::FilmReader(QObject* parent, Done done)
     : QObject(parent), m_shared(std::make_shared<Shared>()), m_done(std::move(done)) {
     m_shared->owner = this;
-    // A second drop while a read hangs on a stalled mount starts at once.
-    m_pool.setMaxThreadCount(2);
 }
 
 FilmReader::~FilmReader() {
-    {
-        QMutexLocker locked(&m_shared->lock);
-        m_shared->owner = nullptr;
-    }
-    m_pool.waitForDone();
+    QMutexLocker locked(&m_shared->lock);
+    m_shared->owner = nullptr;
 }
 
 void FilmReader::Read(const QString& path) {
@@ -34,8 +31,10 @@ void FilmReader::Read(const QString& path) {
     }
     m_pending = true;
     std::shared_ptr<Shared> shared = m_shared;
-    const std::string file = path.toStdString();
-    m_pool.start([shared, request, path, file] {
+    const std::string file = QFile::encodeName(path).toStdString();
+    // A thread of its own: a second drop while a read hangs on a stalled
+    // mount starts at once.
+    std::thread([shared, request, path, file] {
         const media::ProbeResult result = media::ProbeFilm(file);
         QMutexLocker locked(&shared->lock);
         if (!shared->owner || request != shared->latest) return;
@@ -53,5 +52,5 @@ void FilmReader::Read(const QString& path) {
                 owner->m_done(path, result);
             },
             Qt::QueuedConnection);
-    });
+    }).detach();
 }

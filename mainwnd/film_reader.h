@@ -1,13 +1,13 @@
 // Reads a film file's facts off the window's thread and hands the result
 // back on it. Only the latest request is answered: a result of an earlier
 // one that arrives later is dropped. Destroying the reader drops every
-// result still on its way; a read under way ends by itself, bounded by the
-// probe's own deadline.
+// result still on its way without waiting: a read under way ends by itself,
+// on its own thread, bounded by the probe's deadline unless the kernel holds
+// it (a hard-mounted share), which must not hold up the program's end.
 #pragma once
 
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 #include <functional>
 #include <memory>
 
@@ -29,5 +29,4 @@ private:
     std::shared_ptr<Shared> m_shared;
     Done m_done;
     bool m_pending = false;
-    QThreadPool m_pool;
 };

@@ -94,7 +94,8 @@ void CRateDlg::OnFilmRead(const QString& path, const media::ProbeResult& result)
             QStringLiteral("%1 nicht lesbar: ") + QString::fromUtf8(GermanReason(result.error)),
             path);
         if (report) {
-            const std::string line = media::ErrorSentence(result.error, path.toStdString());
+            const std::string line =
+                media::ErrorSentence(result.error, QFile::encodeName(path).toStdString());
             std::fprintf(stderr, "tessarin: %s\n", line.c_str());
         }
         return;
