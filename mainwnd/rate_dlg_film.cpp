@@ -100,15 +100,15 @@ void CRateDlg::OnFilmRead(const QString& path, const media::ProbeResult& result)
         }
         return;
     }
-    const int64_t total = result.facts.durationSeconds;
-    ShowTwoDigits(m_editHours, total / 3600);
-    ShowTwoDigits(m_editMinutes, total / 60 % 60);
-    ShowTwoDigits(m_editSeconds, total % 60);
+    const long long total = result.facts.durationSeconds;
+    const long long hours = total / 3600, minutes = total / 60 % 60, seconds = total % 60;
+    ShowTwoDigits(m_editHours, hours);
+    ShowTwoDigits(m_editMinutes, minutes);
+    ShowTwoDigits(m_editSeconds, seconds);
     OnChangeTime();
-    const QString shown = QString::asprintf(
-        "%02lld:%02lld:%02lld", static_cast<long long>(total / 3600),
-        static_cast<long long>(total / 60 % 60), static_cast<long long>(total % 60));
-    ShowFilmMessage(QStringLiteral("Videolänge aus %1 übernommen: ") + shown, path);
+    ShowFilmMessage(QStringLiteral("Videolänge aus %1 übernommen: ") +
+                        QString::asprintf("%02lld:%02lld:%02lld", hours, minutes, seconds),
+                    path);
 }
 
 // `format` holds %1 for the file's name, shortened in its middle where the
