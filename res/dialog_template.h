@@ -17,6 +17,8 @@ enum class ControlClass {
     Trackbar,
     ListBox,
     Icon,  // a static that shows the icon resource whose number is its text
+    PushButton,
+    ProgressBar,
 };
 
 // The style bits that change how a control looks or behaves.
@@ -34,6 +36,7 @@ enum ControlStyle : uint32_t {
     kListUseTabStops = 1u << 9,        // tabs in list lines move to tab stops
     kListNoIntegralHeight = 1u << 10,  // the list keeps its height, even if it cuts a line
     kListNotify = 1u << 11,            // the list reports focus and clicks to its dialog
+    kWordWrap = 1u << 12,              // a static whose text wraps onto further lines
 };
 
 // Which part of the dialog a control belongs to.
@@ -78,6 +81,7 @@ struct MenuTemplate {
 
 const DialogTemplate& MainDialogTemplate();  // template 101
 const DialogTemplate& InfoDialogTemplate();  // template 139
+const DialogTemplate& EncodeDialogTemplate();  // template 150
 const MenuTemplate& MainMenuTemplate();      // menu 130
 
 // String table entry `id` (UTF-8), or nullptr when there is none.

@@ -1,4 +1,4 @@
-// Menu 130 of the main window: four pop-ups with their items and initial
+// Menu 130 of the main window: five pop-ups with their items and initial
 // check marks. A separator has id 0 and no text. The Help pop-up is moved to
 // the right end of the menu bar at run time; the texts of the first two View
 // items are replaced at run time when the status bar or the tooltips change.
@@ -42,6 +42,11 @@ constexpr MenuItem kOptionItems[] = {
     {res::kCmdRecalculate, "&Neu berechnen", false, {}},
 };
 
+constexpr MenuItem kFilmItems[] = {
+    {res::kCmdOpenFilm, "Film ö&ffnen…", false, {}},
+    {res::kCmdEncodeFilm, "Film &kodieren…", false, {}},
+};
+
 constexpr MenuItem kHelpItems[] = {
     {res::kCmdInfo, "&Info", false, {}},
 };
@@ -50,6 +55,7 @@ constexpr MenuItem kPopups[] = {
     {0, "&Steuerung", false, kControlItems},
     {0, "&Ansicht", false, kViewItems},
     {0, "&Optionen", false, kOptionItems},
+    {0, "&Film", false, kFilmItems},
     {0, "&Hilfe", false, kHelpItems},
 };
 // clang-format on

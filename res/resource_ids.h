@@ -7,6 +7,7 @@ namespace res {
 inline constexpr int kMainDialog = 101;
 inline constexpr int kMainMenu = 130;
 inline constexpr int kInfoDialog = 139;
+inline constexpr int kEncodeDialog = 150;
 
 // Icons.
 inline constexpr int kIconWindow = 131;
@@ -80,6 +81,46 @@ inline constexpr int kListHistory = 1067;
 inline constexpr int kCmdResumeAnimation = 1069;
 inline constexpr int kStaticNone = -1;
 
+// Controls of the "Film kodieren" dialog; the control with identifier n is
+// described by string n - 1010, as in the main window.
+inline constexpr int kEncodeFrameFilm = 1071;
+inline constexpr int kEncodeCaptionSource = 1072;
+inline constexpr int kEncodeSource = 1073;
+inline constexpr int kEncodeCaptionVideo = 1074;
+inline constexpr int kEncodeVideoRate = 1075;
+inline constexpr int kEncodeCaptionAudio = 1076;
+inline constexpr int kEncodeAudioRate = 1077;
+inline constexpr int kEncodeCaptionSize = 1078;
+inline constexpr int kEncodeSize = 1079;
+inline constexpr int kEncodeCaptionState = 1080;
+inline constexpr int kEncodeState = 1081;
+inline constexpr int kEncodeFrameChoices = 1082;
+inline constexpr int kEncodeCaptionVideoCodec = 1083;
+inline constexpr int kEncodeVideoCodec = 1084;
+inline constexpr int kEncodeCaptionAudioCodec = 1085;
+inline constexpr int kEncodeAudioCodec = 1086;
+inline constexpr int kEncodeFaster = 1087;
+inline constexpr int kEncodeSpeed = 1088;
+inline constexpr int kEncodeBetter = 1089;
+inline constexpr int kEncodePreset = 1090;
+inline constexpr int kEncodeCaptionOutput = 1091;
+inline constexpr int kEncodeOutput = 1092;
+inline constexpr int kEncodeBrowse = 1093;
+inline constexpr int kEncodeFrameFiles = 1094;
+inline constexpr int kEncodeFiles = 1095;
+inline constexpr int kEncodeLeftOut = 1096;
+inline constexpr int kEncodeFrameProgress = 1097;
+inline constexpr int kEncodeProgress = 1098;
+inline constexpr int kEncodeStep = 1099;
+inline constexpr int kEncodeFps = 1100;
+inline constexpr int kEncodeTimeLeft = 1101;
+inline constexpr int kEncodeResult = 1102;
+inline constexpr int kEncodeStart = 1103;
+inline constexpr int kEncodeCancel = 1104;
+inline constexpr int kEncodeDetails = 1105;
+inline constexpr int kEncodeOpenFolder = 1106;
+inline constexpr int kEncodeClose = 1107;
+
 // Commands.
 inline constexpr int kCmdOk = 1;
 inline constexpr int kCmdCancel = 2;
@@ -95,6 +136,8 @@ inline constexpr int kCmdShowVideo = 32784;
 inline constexpr int kCmdShowSize = 32785;
 inline constexpr int kCmdCollapseAll = 32786;
 inline constexpr int kCmdExpandAll = 32787;
+inline constexpr int kCmdOpenFilm = 32790;
+inline constexpr int kCmdEncodeFilm = 32791;
 inline constexpr int kCmdAutoCalculate = 32800;
 inline constexpr int kCmdAutoRange = 32801;
 inline constexpr int kCmdSaveOnExit = 32802;

@@ -1,5 +1,6 @@
 // The string table: tooltip texts 1 to 22 (the control with identifier n
-// shows string n - 1010) and the status bar help texts of the menu, 200 to
+// shows string n - 1010), descriptions of the encode dialog's controls by the
+// same rule and the status bar help texts of the menu, 200 to
 // 525 (a pop-up at position p has 200 + p, a command i has i - 32560, and the
 // five items whose meaning flips have their second text at i - 32260).
 #include <algorithm>
@@ -40,11 +41,25 @@ constexpr StringEntry kStrings[] = {
     {20, "Gibt den Bereich an, in dem die Direkteingabe durchgenommen wird"},
     {21, "Vordefinierte CD-Größen. Ergibt sich such Größe mal CD-Anzahl"},
     {22, "Anzahl der vorraussichtlich erwünschten Videoteile ( z.B. Anzahl der CDs )"},
+    // Descriptions of the encode dialog's controls 1084 to 1107.
+    {74, "Das Verfahren, mit dem das Bild kodiert wird"},
+    {76, "Das Verfahren, mit dem der Ton kodiert wird"},
+    {78, "Links schneller fertig, rechts bessere Bildqualität bei gleicher Größe"},
+    {82, "Die Datei, die geschrieben wird; bei mehreren Teilen mit .part1, .part2 …"},
+    {83, "Zieldatei auswählen"},
+    {85, "Die Dateien, die geschrieben werden, und nach dem Kodieren ihre Größe"},
+    {88, "Fortschritt der ganzen Kodierung"},
+    {93, "Startet die Kodierung mit dem Plan und den Einstellungen"},
+    {94, "Bricht die Kodierung ab; es bleibt keine Datei zurück"},
+    {95, "Zeigt die letzten Meldungen von ffmpeg"},
+    {96, "Öffnet den Ordner der Dateien in der Dateiverwaltung"},
+    {97, "Schließt dieses Fenster"},
     // Menu help.
     {200, "Programmkontrolle"},
     {201, "Ansichtsoptionen"},
     {202, "Einstellungen"},
-    {203, "Hilfe und Informationen"},
+    {203, "Filmfunktionen"},
+    {204, "Hilfe und Informationen"},
     {210, "Beendet das Programm"},
     {211, "Abmelden vom System"},
     {212, "Windows beenden und neu starten"},
@@ -57,6 +72,8 @@ constexpr StringEntry kStrings[] = {
     {225, "Größeneinstellungsbereich minimieren"},
     {226, "Alle Bereiche ausblenden"},
     {227, "Alle Bereiche einblenden"},
+    {230, "Liest die Videolänge aus einer Filmdatei"},
+    {231, "Kodiert den Film passend für die eingestellte Größe"},
     {240, "Autoberechnung der Werte bei Änderung"},
     {241, "Überwachung der gültigen Max/Min Werte"},
     {242, "Einstellungen beim Beenden autom. speichern"},

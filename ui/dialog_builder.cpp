@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSlider>
 #include <cstdlib>
 
@@ -85,6 +87,11 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             auto* label = Tagged(new QLabel(surface), c);
             label->setAlignment(TextAlignment(c.style) | Qt::AlignTop);
             label->setTextFormat(Qt::PlainText);
+            // A text of several lines starts at the top.
+            if (c.style & kWordWrap) {
+                label->setWordWrap(true);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            }
             label->setText(text);
             w = label;
             break;
@@ -129,6 +136,16 @@ QWidget* CreateControl(const DialogControl& c, QWidget* surface) {
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             label->setPixmap(LoadIcon(std::atoi(text.toUtf8().constData())).pixmap(32, 32));
             w = label;
+            break;
+        }
+        case ControlClass::PushButton:
+            w = new QPushButton(text, surface);
+            break;
+        case ControlClass::ProgressBar: {
+            auto* bar = new QProgressBar(surface);
+            bar->setRange(0, 100);
+            bar->setValue(0);
+            w = bar;
             break;
         }
         case ControlClass::Trackbar: {
