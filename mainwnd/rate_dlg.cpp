@@ -290,7 +290,7 @@ bool CRateDlg::OnInitDialog() {
     if (m_model.tooltipsShown == 0) ActivateToolTips(false);
     setWindowTitle(QString::asprintf("Tessarin v%i.%i", version::kMajor, version::kMinor));
     setWindowIcon(Icon(res::kIconWindow));
-    RightJustifyMenuItem(3);
+    RightJustifyMenuItem(static_cast<int>(m_popups.size()) - 1);
     m_bInitializing = false;
     UpdateResults();
 
@@ -312,8 +312,12 @@ void CRateDlg::resizeEvent(QResizeEvent* event) {
 }
 
 // The close box is the cancel command: it ends the program and hides the
-// window at once.
+// window at once, during a job only once it is cancelled.
 void CRateDlg::closeEvent(QCloseEvent* event) {
+    if (!ConfirmEndOfEncoding()) {
+        event->ignore();
+        return;
+    }
     OnCommand(MakeCommand(res::kCmdCancel), 0);
     hide();
     event->accept();

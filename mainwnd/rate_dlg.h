@@ -15,6 +15,7 @@
 #include "core/film_model.h"
 #include "media/film_probe.h"
 
+class CEncodeDlg;
 class FilmReader;
 class QAction;
 class QCheckBox;
@@ -75,7 +76,7 @@ public:
     QWidget* GetDlgItem(int id) const;
     QMenuBar* MenuBar() const { return m_menuBar; }
     QAction* MenuAction(int id) const;
-    // Pop-up `index` of the menu bar: 0 "&Steuerung" … 3 "&Hilfe".
+    // Pop-up `index` of the menu bar: 0 "&Steuerung" … 3 "&Film", 4 "&Hilfe".
     QMenu* MenuPopup(int index) const;
     StatusBar* StatusBarWidget() const { return m_hStatusBar; }
     const FilmModel& Model() const { return m_model; }
@@ -90,6 +91,8 @@ public:
     // cannot be read is also named on standard error.
     void OpenFilm(const QString& path, bool fromCommandLine = false);
     bool FilmReadPending() const;
+    // The "Film kodieren" dialog once it has been opened, else null.
+    CEncodeDlg* EncodeDialog() const { return m_encodeDlg; }
 
     // Registry-backed settings (the store lives in settings/).
     uint32_t ReadSettings();
@@ -148,6 +151,19 @@ private:
     void OnFilmRead(const QString& path, const media::ProbeResult& result);
     void ShowFilmMessage(const QString& format, const QString& path);
     bool OnEditDrag(QEvent* event);
+
+    // Encoding the film (rate_dlg_encode.cpp).
+    void OnOpenFilmCommand();
+    void OnEncodeFilmCommand();
+    void OpenEncodeDialog();
+    // The film whose duration was taken (or that "Fest" kept it from) is
+    // the one to encode.
+    void FilmChosen(const QString& path);
+    // Shows the plan to an open encode dialog.
+    void PlanChanged();
+    // True when the program may end: no job runs, or the user let it be
+    // cancelled.
+    bool ConfirmEndOfEncoding();
 
     // Sliders.
     void UpdateSlider(int which);
@@ -228,4 +244,7 @@ private:
     SystemExitRequests* m_systemExit = nullptr;
     FilmReader* m_filmReader = nullptr;
     bool m_bFilmFromCommandLine = false;
+    CEncodeDlg* m_encodeDlg = nullptr;
+    QString m_filmSource;       // the film to encode
+    QString m_encodeAfterRead;  // chosen by "Film kodieren…": the dialog opens once it is read
 };

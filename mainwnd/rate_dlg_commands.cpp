@@ -61,7 +61,7 @@ bool CRateDlg::OnCommand(uint32_t wParam, intptr_t) {
     switch (id) {
         case res::kCmdCancel:
         case res::kCmdExit:
-            PostQuit();
+            if (ConfirmEndOfEncoding()) PostQuit();
             break;
         // These ask the system and return at once; the answer, if any, comes
         // later and shows nothing.
@@ -133,6 +133,12 @@ bool CRateDlg::OnCommand(uint32_t wParam, intptr_t) {
             break;
         case res::kCmdInfo:
             OpenInfoDialog();
+            break;
+        case res::kCmdOpenFilm:
+            OnOpenFilmCommand();
+            break;
+        case res::kCmdEncodeFilm:
+            OnEncodeFilmCommand();
             break;
         default:
             break;

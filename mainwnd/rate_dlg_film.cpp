@@ -84,6 +84,7 @@ bool CRateDlg::FilmReadPending() const {
 void CRateDlg::OnFilmRead(const QString& path, const media::ProbeResult& result) {
     const bool report = m_bFilmFromCommandLine;
     m_bFilmFromCommandLine = false;
+    if (result.Ok() || m_chkTimeFix->isChecked()) FilmChosen(path);
     // Checked again: the box may have been ticked while the file was read.
     if (m_chkTimeFix->isChecked()) {
         ShowFilmMessage(QStringLiteral("Videolänge ist fest: aus %1 nichts übernommen"), path);

@@ -102,6 +102,7 @@ void CRateDlg::UpdateResults() {
         m_nShownState = state;
         ShowStatus(state);
     }
+    PlanChanged();
 }
 
 bool CRateDlg::ReadAllInputs() {

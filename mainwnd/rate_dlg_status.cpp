@@ -80,6 +80,7 @@ void CRateDlg::ShowStatus(int state) {
     const QString message = StatusBar::Spoken(QString::fromUtf8(look->message));
     if (!message.isEmpty()) description += QStringLiteral(". ") + message;
     m_hStatusBar->SetStateDescription(description);
+    PlanChanged();
 }
 
 bool CRateDlg::CreateToolTips() {

@@ -21,7 +21,8 @@ TEST(MainWindowView, MenuTextsAndCheckMarksAtStart) {
     const QMenuBar* bar = w.dlg->MenuBar();
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(w.dlg->MenuPopup(0)->title(), "&Steuerung");
-    EXPECT_EQ(w.dlg->MenuPopup(3)->title(), "&Hilfe");
+    EXPECT_EQ(w.dlg->MenuPopup(3)->title(), "&Film");
+    EXPECT_EQ(w.dlg->MenuPopup(4)->title(), "&Hilfe");
     EXPECT_EQ(w.dlg->MenuAction(kCmdStatusBar)->text(), "Status&bar verbergen");
     EXPECT_EQ(w.dlg->MenuAction(kCmdToolTips)->text(), "&Tooltips deaktivieren");
     EXPECT_TRUE(w.dlg->MenuAction(kCmdAutoCalculate)->isChecked());
@@ -31,9 +32,9 @@ TEST(MainWindowView, MenuTextsAndCheckMarksAtStart) {
         EXPECT_TRUE(w.dlg->MenuAction(id)->isChecked()) << id;
     }
     // "&Hilfe" stands at the right end of the same bar, apart from the others.
-    const QRect help = bar->actionGeometry(w.dlg->MenuPopup(3)->menuAction());
-    const QRect options = bar->actionGeometry(w.dlg->MenuPopup(2)->menuAction());
-    EXPECT_GT(help.left(), options.right() + 100);
+    const QRect help = bar->actionGeometry(w.dlg->MenuPopup(4)->menuAction());
+    const QRect film = bar->actionGeometry(w.dlg->MenuPopup(3)->menuAction());
+    EXPECT_GT(help.left(), film.right() + 100);
     EXPECT_GE(help.right(), bar->width() - 12);
 }
 

@@ -1,0 +1,44 @@
+#include "ui/file_chooser.h"
+
+#include <QFileDialog>
+
+namespace {
+
+// The labels of the toolkit's own dialog; a desktop's dialog has its own.
+void Label(QFileDialog& dialog, const QString& accept) {
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen in:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Dateiname:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Dateityp:"));
+    dialog.setLabelText(QFileDialog::Accept, accept);
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Abbrechen"));
+}
+
+QString Run(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+}  // namespace
+
+QString ChooseFilmFile(QWidget* parent, const QString& folder) {
+    QFileDialog dialog(parent, QStringLiteral("Film öffnen"), folder);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Filme (*.mkv *.mp4 *.m4v *.avi *.mov *.webm *.mpg "
+                                          "*.mpeg *.ts *.m2ts *.vob *.ogv *.wmv *.flv)"),
+                           QStringLiteral("Alle Dateien (*)")});
+    Label(dialog, QStringLiteral("Öffnen"));
+    return Run(dialog);
+}
+
+QString ChooseOutputFile(QWidget* parent, const QString& current) {
+    QFileDialog dialog(parent, QStringLiteral("Zieldatei wählen"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters({QStringLiteral("Matroska (*.mkv)"), QStringLiteral("MP4 (*.mp4)")});
+    if (current.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive))
+        dialog.selectNameFilter(QStringLiteral("MP4 (*.mp4)"));
+    dialog.selectFile(current);
+    Label(dialog, QStringLiteral("Auswählen"));
+    return Run(dialog);
+}

@@ -1,0 +1,14 @@
+// The file choosers of the film functions: the desktop's own dialog where
+// the platform offers one, else the toolkit's, labelled in German. Each
+// returns the chosen path, or an empty string when the user cancelled.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// A film to read, starting in `folder` (empty: the last folder or the home).
+QString ChooseFilmFile(QWidget* parent, const QString& folder = QString());
+// Where to write the encoded film, starting at `current`. It does not ask
+// about an existing file: the caller does before anything is written.
+QString ChooseOutputFile(QWidget* parent, const QString& current);
