@@ -22,7 +22,10 @@ namespace encode {
 enum class VideoCodec { H264, H265, VP9 };
 enum class AudioCodec { AAC, Opus, MP3 };
 
-// The plan exactly as the calculation made it.
+// The plan exactly as the calculation made it. The job computes the video
+// rate itself from the budget (parts × partCapacity) less what the
+// calculation leaves out (the container, the audio as encoded, the cuts) and
+// the film's exact duration.
 struct Plan {
     int64_t videoKbit = 0;  // kBit/s of 1024 bits
     int64_t audioKbit = 0;  // kBit/s of 1024 bits; not used when audioOff
@@ -84,7 +87,7 @@ enum class Failure {
 bool RefusedBeforeEncoding(Failure failure);
 
 struct OutputFile {
-    std::string path;  // as the output was given, with its part suffix
+    std::string path;   // as the output was given, with its part suffix
     int64_t bytes = 0;  // measured on disk
     int64_t capacity = 0;
 };
@@ -94,12 +97,12 @@ struct Outcome {
     std::string message;  // one English line; empty on success
     std::string details;  // the last lines of ffmpeg's error output, if any
     media::ProbeError probeError = media::ProbeError::None;  // SourceUnreadable
-    std::vector<std::string> existing;                        // OutputExists
-    std::vector<OutputFile> files;                            // in part order
+    std::vector<std::string> existing;                       // OutputExists
+    std::vector<OutputFile> files;                           // in part order
     int64_t videoKbit = 0;  // the rate of the second pass that was kept
     int pass2Runs = 0;
-    bool withAudio = false;             // the files hold sound
-    std::vector<std::string> leftOut;   // one short description per stream
+    bool withAudio = false;            // the files hold sound
+    std::vector<std::string> leftOut;  // one short description per stream
     bool Ok() const { return failure == Failure::None; }
 };
 
@@ -111,9 +114,12 @@ std::vector<std::string> OutputNames(const std::string& output, int64_t parts);
 // and checks the plan, the names and the program. Takes well under a second.
 Outcome Check(const JobSpec& spec);
 
-// The ffmpeg commands a run would start, as argument vectors, with the video
-// rate the plan gives before anything is measured. Empty with a refusal in
-// `refusal` (what Check would say).
+// The ffmpeg commands a run would start, as argument vectors: with the video
+// rate planned from the budget before anything is measured (the audio at its
+// nominal rate), and with the cuts at even shares of the duration, where a
+// run places them at key frames after measuring. Its working folder is named
+// by its pattern, ".NAME.tessarin-XXXXXX". Empty with a refusal in `refusal`
+// (what Check would say).
 std::vector<std::vector<std::string>> PlannedCommands(const JobSpec& spec, Outcome* refusal);
 
 class EncodeJob {
