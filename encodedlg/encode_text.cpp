@@ -1,6 +1,7 @@
 #include "encodedlg/encode_text.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "core/number_text.h"
@@ -139,11 +140,35 @@ QString ResultSentence(const QString& outputName, const encode::Outcome& outcome
     return QStringLiteral("%1 ist fertig: alle %2 Dateien passen.").arg(outputName).arg(count);
 }
 
+namespace {
+
+// The job's English description of a stream left out, in German:
+// "subtitle stream 3 (subrip, ger)" → "Untertitel 3 (subrip, ger)",
+// "audio stream 1 (aac, 2 channels): audio off" → "Tonspur 1 (aac, 2 Kanäle):
+// Ton aus", "4 chapters" → "4 Kapitel". What it does not know stays as it is.
+QString GermanStream(QString item) {
+    static const std::pair<const char*, const char*> kWords[] = {
+        {"cover picture stream ", "Titelbild "}, {"video stream ", "Bildspur "},
+        {"audio stream ", "Tonspur "},           {"subtitle stream ", "Untertitel "},
+        {"attachment stream ", "Anhang "},       {"data stream ", "Datenspur "},
+        {" channels,", " Kanäle,"},              {" channels)", " Kanäle)"},
+        {" channel,", " Kanal,"},                {" channel)", " Kanal)"},
+        {": audio off", ": Ton aus"},
+    };
+    for (const auto& [english, german] : kWords)
+        item.replace(QLatin1String(english), QString::fromUtf8(german));
+    static const QRegularExpression kChapters(QStringLiteral("^(\\d+) chapters$"));
+    item.replace(kChapters, QStringLiteral("\\1 Kapitel"));
+    return item;
+}
+
+}  // namespace
+
 QString LeftOut(const std::vector<std::string>& leftOut) {
     if (leftOut.empty()) return QString();
     QStringList items;
     for (const std::string& item : leftOut)
-        items << QString::fromStdString(item);
+        items << GermanStream(QString::fromStdString(item));
     return QStringLiteral("Ausgelassen: ") + items.join(QStringLiteral(", "));
 }
 

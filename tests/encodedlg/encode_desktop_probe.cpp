@@ -48,8 +48,6 @@ int Run(const QString& mode, const QString& film) {
     CEncodeDlg* dlg = w.dlg->EncodeDialog();
     if (!dlg) return 1;
     dlg->SetChoices({0, 0, 0});
-    QTest::mouseClick(dlg->GetDlgItem(res::kEncodeStart), Qt::LeftButton);
-    if (!dlg->Running()) return 1;
     // Another program's window takes the focus, once the windows shown have
     // been activated.
     QTest::qWait(200);
@@ -57,6 +55,8 @@ int Run(const QString& mode, const QString& film) {
     bool activeAtEnd = true;
     QObject::connect(dlg, &CEncodeDlg::jobEnded, dlg,
                      [&] { activeAtEnd = QApplication::activeWindow() != nullptr; });
+    QTest::mouseClick(dlg->GetDlgItem(res::kEncodeStart), Qt::LeftButton);
+    if (!dlg->Running()) return 1;
     if (mode.startsWith("cancel")) {
         auto* progress = qobject_cast<QProgressBar*>(dlg->GetDlgItem(res::kEncodeProgress));
         (void)QTest::qWaitFor([&] { return progress->value() > 0 || !dlg->Running(); }, 60000);

@@ -292,7 +292,7 @@ TEST(EncodeDialogView, NoTextIsClipped) {
     }
 }
 
-TEST(EncodeDialogText, StepsInWords) {
+TEST(EncodeDialogText, StepsAndStreamsInWords) {
     using encode::Step;
     const std::pair<encode::Progress, const char*> cases[] = {
         {{Step::Audio, 0}, "Ton wird kodiert"},
@@ -303,6 +303,10 @@ TEST(EncodeDialogText, StepsInWords) {
     };
     for (const auto& [progress, words] : cases)
         EXPECT_EQ(encodetext::Step(progress), words);
+    EXPECT_EQ(encodetext::LeftOut({"subtitle stream 2 (subrip, ger)",
+                                   "audio stream 1 (aac, 2 channels): audio off", "3 chapters"}),
+              "Ausgelassen: Untertitel 2 (subrip, ger), Tonspur 1 (aac, 2 Kanäle): Ton aus, "
+              "3 Kapitel");
 }
 
 TEST(EncodeDialogText, PresetsAndDefaultTargets) {
