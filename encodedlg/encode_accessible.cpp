@@ -4,9 +4,10 @@
 #include <QAccessibleWidget>
 #include <QLabel>
 
-namespace {
+#include "res/resource_ids.h"
+#include "ui/dialog_builder.h"
 
-constexpr char kAnnouncedProperty[] = "announced";
+namespace {
 
 class AnnouncedLabelAccessible : public QAccessibleWidget {
 public:
@@ -21,8 +22,11 @@ public:
 };
 
 QAccessibleInterface* EncodeAccessibleFactory(const QString& className, QObject* object) {
-    if (className != QLatin1String("QLabel") || !object->property(kAnnouncedProperty).toBool())
-        return nullptr;
+    // Chosen by identifier: the toolkit may ask for a control's interface
+    // while the control is being built.
+    if (className != QLatin1String("QLabel")) return nullptr;
+    const int id = object->property(kControlIdProperty).toInt();
+    if (id != res::kEncodeStep && id != res::kEncodeResult) return nullptr;
     return new AnnouncedLabelAccessible(static_cast<QLabel*>(object));
 }
 
@@ -34,10 +38,6 @@ void InstallEncodeAccessibility() {
         return true;
     }();
     (void)installed;
-}
-
-void MarkAnnounced(QLabel* label) {
-    label->setProperty(kAnnouncedProperty, true);
 }
 
 void Announce(QLabel* label, const QString& text) {

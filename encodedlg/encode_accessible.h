@@ -12,7 +12,5 @@ class QLabel;
 
 // Puts the dialog's interfaces before the others; once per process.
 void InstallEncodeAccessibility();
-// `label` is announced from now on.
-void MarkAnnounced(QLabel* label);
-// Shows `text` in a marked label and announces it.
+// Shows `text` in the step's or the result's label and announces it.
 void Announce(QLabel* label, const QString& text);

@@ -5,12 +5,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QUrl>
 #include <algorithm>
 #include <array>
@@ -170,8 +172,6 @@ void CEncodeDlg::ConnectControls() {
     m_sliderSpeed->setRange(0, kBestSpeed);
     m_sliderSpeed->setPageStep(1);
     m_progress->setFormat(QStringLiteral("%p %"));
-    MarkAnnounced(m_lblStep);
-    MarkAnnounced(m_lblResult);
     m_comboVideo->setCurrentIndex(0);
     m_comboAudio->setCurrentIndex(0);
     connect(m_comboVideo, &QComboBox::activated, this, &CEncodeDlg::OnVideoCodec);
@@ -187,6 +187,11 @@ void CEncodeDlg::ConnectControls() {
     connect(m_btnOpenFolder, &QPushButton::clicked, this, &CEncodeDlg::OnOpenFolder);
     connect(Bind<QPushButton>(m_controls, kEncodeClose), &QPushButton::clicked, this,
             &CEncodeDlg::reject);
+    // Enter starts the job, from wherever the focus is.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+    m_btnStart->setDefault(true);
+    m_comboVideo->setFocus();
     connect(m_runner, &EncodeRunner::progressed, this, &CEncodeDlg::OnProgress);
     connect(m_runner, &EncodeRunner::finished, this, &CEncodeDlg::OnFinished);
 }
@@ -288,12 +293,50 @@ void CEncodeDlg::ShowPlan() {
 void CEncodeDlg::ShowFileNames() {
     if (Running()) return;
     m_showingDetails = false;
-    m_listFiles->clear();
+    QStringList names;
     const QString output = m_editOutput->text().trimmed();
-    if (output.isEmpty()) return;
-    for (const std::string& name :
-         encode::OutputNames(Bytes(output), std::max<int64_t>(1, m_plan.plan.parts)))
-        m_listFiles->addItem(QFileInfo(QFile::decodeName(name.c_str())).fileName());
+    if (!output.isEmpty()) {
+        for (const std::string& name :
+             encode::OutputNames(Bytes(output), std::max<int64_t>(1, m_plan.plan.parts)))
+            names << QFileInfo(QFile::decodeName(name.c_str())).fileName();
+    }
+    ShowLines(names, LineKind::Names);
+}
+
+// The lines as they fit the list's width: a file's name is shortened in its
+// middle, so that its size and whether it fits stay in view, and the
+// encoder's lines are wrapped. A screen reader gets each whole line.
+void CEncodeDlg::ShowLines(const QStringList& lines, LineKind kind) {
+    m_listFiles->clear();
+    const QFontMetrics metrics(m_listFiles->font());
+    // The viewport has its size only once shown; the frame's inside has it now.
+    const QRect inside = m_listFiles->contentsRect();
+    int room = inside.width() - 4;
+    if (lines.size() > inside.height() / std::max(1, metrics.height()))
+        room -= m_listFiles->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (const QString& line : lines) {
+        if (kind == LineKind::Encoder) {
+            QString rest = line;
+            while (metrics.horizontalAdvance(rest) > room) {
+                qsizetype cut = rest.size() - 1;
+                while (cut > 1 && metrics.horizontalAdvance(rest.left(cut)) > room)
+                    --cut;
+                m_listFiles->addItem(rest.left(cut));
+                rest = QStringLiteral("  ") + rest.mid(cut);
+            }
+            m_listFiles->addItem(rest);
+            continue;
+        }
+        const qsizetype split =
+            kind == LineKind::Results ? line.lastIndexOf(QStringLiteral(": ")) : line.size();
+        const QString tail = line.mid(split);
+        auto* item = new QListWidgetItem(
+            metrics.elidedText(line.left(split), Qt::ElideMiddle,
+                               room - metrics.horizontalAdvance(tail)) +
+            tail);
+        item->setData(Qt::AccessibleTextRole, line);
+        m_listFiles->addItem(item);
+    }
 }
 
 void CEncodeDlg::ShowRunning(bool running) {
@@ -382,16 +425,18 @@ void CEncodeDlg::OnFinished(const encode::Outcome& outcome) {
         m_resultLines << encodetext::FileLine(file);
     m_detailLines = QString::fromStdString(outcome.details).split(QLatin1Char('\n'),
                                                                    Qt::SkipEmptyParts);
-    m_lblLeftOut->setText(m_lastOk ? encodetext::LeftOut(outcome.leftOut) : QString());
+    // Shortened to its line; the whole list in its tooltip and description.
+    const QString leftOut = m_lastOk ? encodetext::LeftOut(outcome.leftOut) : QString();
+    m_lblLeftOut->setText(
+        m_lblLeftOut->fontMetrics().elidedText(leftOut, Qt::ElideRight, m_lblLeftOut->width()));
+    m_lblLeftOut->setToolTip(leftOut);
+    m_lblLeftOut->setAccessibleDescription(leftOut);
     const bool cancelled = outcome.failure == encode::Failure::Cancelled;
     const QString sentence = encodetext::ResultSentence(OutputName(), outcome);
     if (m_lastOk) m_progress->setValue(100);
     ShowRunning(false);
     ShowFileNames();
-    if (!m_resultLines.isEmpty()) {
-        m_listFiles->clear();
-        m_listFiles->addItems(m_resultLines);
-    }
+    if (!m_resultLines.isEmpty()) ShowLines(m_resultLines, LineKind::Results);
     Announce(m_lblResult,
              cancelled ? QStringLiteral("Abgebrochen; es ist keine Datei zurückgeblieben.")
                        : sentence);
@@ -412,15 +457,15 @@ void CEncodeDlg::OnBrowse() {
 // The encoder's last lines take the list's place, and the button brings the
 // files back.
 void CEncodeDlg::OnDetails() {
-    m_showingDetails = !m_showingDetails;
-    m_listFiles->clear();
-    if (m_showingDetails) {
-        m_listFiles->addItems(m_detailLines);
+    const bool details = !m_showingDetails;
+    if (details) {
+        ShowLines(m_detailLines, LineKind::Encoder);
     } else if (!m_resultLines.isEmpty()) {
-        m_listFiles->addItems(m_resultLines);
+        ShowLines(m_resultLines, LineKind::Results);
     } else {
         ShowFileNames();
     }
+    m_showingDetails = details;
 }
 
 void CEncodeDlg::OnOpenFolder() {

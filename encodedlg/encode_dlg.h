@@ -98,6 +98,8 @@ private:
     bool AskOverwrite(const QStringList& existing);
     void ShowPlan();
     void ShowFileNames();
+    enum class LineKind { Names, Results, Encoder };
+    void ShowLines(const QStringList& lines, LineKind kind);
     void ShowPreset();
     void ShowRunning(bool running);
     void UpdateButtons();

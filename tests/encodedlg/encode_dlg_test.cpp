@@ -5,7 +5,9 @@
 // test main): the desktop is told nothing, and the jobs run all the same.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -62,11 +64,12 @@ protected:
     static QString Text(CEncodeDlg* dlg, int id) {
         return qobject_cast<QLabel*>(dlg->GetDlgItem(id))->text();
     }
+    // The file lines as a screen reader gets them.
     static QStringList Lines(CEncodeDlg* dlg) {
         auto* list = qobject_cast<QListWidget*>(dlg->GetDlgItem(kEncodeFiles));
         QStringList lines;
         for (int i = 0; i < list->count(); ++i)
-            lines << list->item(i)->text();
+            lines << list->item(i)->data(Qt::AccessibleTextRole).toString();
         return lines;
     }
     static void Click(CEncodeDlg* dlg, int id) {
@@ -77,6 +80,20 @@ protected:
     }
 
     QTemporaryDir folder;
+};
+
+// Takes the file manager's place.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit UrlCatcher(QUrl* opened) : m_opened(opened) {
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open");
+    }
+    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    Q_INVOKABLE void Open(const QUrl& url) { *m_opened = url; }
+
+private:
+    QUrl* m_opened;
 };
 
 // Answers the next question with the button `answer` and keeps its text.
@@ -124,8 +141,18 @@ TEST_F(EncodeDialog, MakesFilesThatFitAndRemembersTheChoices) {
                   QStringLiteral("%1: %2 von 204.800 Byte, passt")
                       .arg(name, QLocale(QLocale::German).toString(file.size())));
     }
-    EXPECT_EQ(qobject_cast<QProgressBar*>(dlg->GetDlgItem(kEncodeProgress))->value(), 100);
-    EXPECT_TRUE(dlg->GetDlgItem(kEncodeOpenFolder)->isEnabled());
+    // Screen readers hear the progress and the result.
+    QAccessibleInterface* progress =
+        QAccessible::queryAccessibleInterface(dlg->GetDlgItem(kEncodeProgress));
+    EXPECT_EQ(progress->valueInterface()->currentValue().toInt(), 100);
+    QAccessibleInterface* result =
+        QAccessible::queryAccessibleInterface(dlg->GetDlgItem(kEncodeResult));
+    EXPECT_EQ(result->role(), QAccessible::Notification);
+    EXPECT_EQ(result->text(QAccessible::Name), Text(dlg, kEncodeResult));
+    QUrl opened;
+    UrlCatcher catcher(&opened);
+    Click(dlg, kEncodeOpenFolder);
+    EXPECT_EQ(opened, QUrl::fromLocalFile(folder.path()));
     // Now the plan follows the main window again, and the next job may start.
     EXPECT_EQ(Lines(dlg).size(), 2);
     EXPECT_NE(Text(dlg, kEncodeVideoRate), video);
@@ -321,3 +348,5 @@ TEST(EncodeDialogText, PresetsAndDefaultTargets) {
 }
 
 }  // namespace
+
+#include "encode_dlg_test.moc"
