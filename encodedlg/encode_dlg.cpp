@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "core/film_model.h"
 #include "encodedlg/desktop_job.h"
@@ -74,8 +75,8 @@ T* Bind(const std::map<int, QWidget*>& controls, int id) {
     return it == controls.end() ? nullptr : qobject_cast<T*>(it->second);
 }
 
-std::string Bytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+QString Shown(const QByteArray& path) {
+    return QFile::decodeName(path);
 }
 
 QString Rate(int64_t kbit) {
@@ -102,9 +103,11 @@ std::string PresetAt(int videoCodec, int speed) {
     return kX26xPresets[static_cast<size_t>(speed)];
 }
 
-QString DefaultOutput(const QString& source) {
-    const QFileInfo info(source);
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".tessarin.mkv"));
+QByteArray DefaultOutput(const QByteArray& source) {
+    const qsizetype slash = source.lastIndexOf('/');
+    const qsizetype dot = source.lastIndexOf('.');
+    const QByteArray stem = dot > slash + 1 ? source.left(dot) : source;
+    return stem + ".tessarin.mkv";
 }
 
 void CEncodeDlg::SetFfmpegForTests(const std::string& program) {
@@ -196,15 +199,21 @@ void CEncodeDlg::ConnectControls() {
     connect(m_runner, &EncodeRunner::finished, this, &CEncodeDlg::OnFinished);
 }
 
-void CEncodeDlg::SetSource(const QString& path) {
+void CEncodeDlg::SetSource(const QByteArray& path) {
     if (Running()) return;
     m_source = path;
-    const QFileInfo info(path);
+    const QFileInfo info(Shown(path));
     m_lblSource->setText(m_lblSource->fontMetrics().elidedText(info.fileName(), Qt::ElideMiddle,
                                                                m_lblSource->width()));
     m_lblSource->setToolTip(QDir::toNativeSeparators(info.absoluteFilePath()));
-    m_editOutput->setText(DefaultOutput(path));
+    m_defaultOutput = path.isEmpty() ? QByteArray() : DefaultOutput(path);
+    m_editOutput->setText(Shown(m_defaultOutput));
     UpdateButtons();
+}
+
+QByteArray CEncodeDlg::OutputPath() const {
+    const QString text = m_editOutput->text().trimmed();
+    return text == Shown(m_defaultOutput) ? m_defaultOutput : QFile::encodeName(text);
 }
 
 void CEncodeDlg::SetPlan(const EncodePlan& plan) {
@@ -294,10 +303,10 @@ void CEncodeDlg::ShowFileNames() {
     if (Running()) return;
     m_showingDetails = false;
     QStringList names;
-    const QString output = m_editOutput->text().trimmed();
+    const QByteArray output = OutputPath();
     if (!output.isEmpty()) {
         for (const std::string& name :
-             encode::OutputNames(Bytes(output), std::max<int64_t>(1, m_plan.plan.parts)))
+             encode::OutputNames(output.toStdString(), std::max<int64_t>(1, m_plan.plan.parts)))
             names << QFileInfo(QFile::decodeName(name.c_str())).fileName();
     }
     ShowLines(names, LineKind::Names);
@@ -358,7 +367,7 @@ void CEncodeDlg::UpdateButtons() {
 }
 
 QString CEncodeDlg::OutputName() const {
-    return QFileInfo(m_jobOutput).fileName();
+    return QFileInfo(Shown(m_jobOutput)).fileName();
 }
 
 bool CEncodeDlg::AskOverwrite(const QStringList& existing) {
@@ -371,23 +380,23 @@ bool CEncodeDlg::AskOverwrite(const QStringList& existing) {
 
 void CEncodeDlg::OnStart() {
     if (Running() || m_source.isEmpty() || m_plan.state != kStateChecked) return;
-    const QString output = m_editOutput->text().trimmed();
+    const QByteArray output = OutputPath();
     const int64_t parts = std::max<int64_t>(1, m_plan.plan.parts);
     QStringList existing;
-    for (const std::string& name : encode::OutputNames(Bytes(output), parts)) {
-        const QString path = QFile::decodeName(name.c_str());
-        if (QFileInfo::exists(path)) existing << QDir::toNativeSeparators(path);
+    for (const std::string& name : encode::OutputNames(output.toStdString(), parts)) {
+        if (std::filesystem::exists(name))
+            existing << QDir::toNativeSeparators(QFile::decodeName(name.c_str()));
     }
     if (!existing.isEmpty() && !AskOverwrite(existing)) return;
 
     encode::JobSpec spec;
-    spec.source = Bytes(m_source);
+    spec.source = m_source.toStdString();
     spec.plan = m_plan.plan;
     const EncodeChoices choices = Choices();
     spec.video = kVideoCodecs[std::clamp(choices.videoCodec, 0, 2)];
     spec.audio = kAudioCodecs[std::clamp(choices.audioCodec, 0, 2)];
     spec.preset = PresetAt(choices.videoCodec, choices.speed);
-    spec.output = Bytes(output);
+    spec.output = output.toStdString();
     spec.force = !existing.isEmpty();
     spec.ffmpeg = g_ffmpeg;
     Q_EMIT jobStarting(choices);
@@ -469,5 +478,5 @@ void CEncodeDlg::OnDetails() {
 }
 
 void CEncodeDlg::OnOpenFolder() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(m_jobOutput).absolutePath()));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(Shown(m_jobOutput)).absolutePath()));
 }

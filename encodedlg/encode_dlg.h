@@ -10,6 +10,7 @@
 // from Choices() and jobStarting.
 #pragma once
 
+#include <QByteArray>
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -48,8 +49,8 @@ struct EncodePlan {
 // for H.264 and H.265, "8" to "0" for VP9.
 std::string PresetAt(int videoCodec, int speed);
 // The default target for `source`: in its folder, its name with the last
-// extension replaced by ".tessarin.mkv".
-QString DefaultOutput(const QString& source);
+// extension replaced by ".tessarin.mkv". Paths are the file system's bytes.
+QByteArray DefaultOutput(const QByteArray& source);
 
 class CEncodeDlg : public QDialog {
     Q_OBJECT
@@ -61,8 +62,8 @@ public:
     QWidget* GetDlgItem(int id) const;
 
     // While no job runs: a new film (and with it the default target), the
-    // plan, the choices.
-    void SetSource(const QString& path);
+    // plan, the choices. `path` as the file system names it (bytes).
+    void SetSource(const QByteArray& path);
     void SetPlan(const EncodePlan& plan);
     void SetChoices(const EncodeChoices& choices);
     EncodeChoices Choices() const;
@@ -104,6 +105,9 @@ private:
     void ShowRunning(bool running);
     void UpdateButtons();
     QString OutputName() const;
+    // The target as the file system names it: the default's own bytes while
+    // the edit shows it unchanged, else the text typed or chosen.
+    QByteArray OutputPath() const;
 
     std::map<int, QWidget*> m_controls;
     QLabel* m_lblSource = nullptr;
@@ -128,10 +132,11 @@ private:
     QPushButton* m_btnDetails = nullptr;
     QPushButton* m_btnOpenFolder = nullptr;
 
-    QString m_source;
+    QByteArray m_source;
+    QByteArray m_defaultOutput;
     EncodePlan m_plan;     // the main window's, followed while no job runs
     EncodePlan m_jobPlan;  // the running job's, fixed at its start
-    QString m_jobOutput;
+    QByteArray m_jobOutput;
     int m_audioCodec = 0;  // kept while audio is off
     QStringList m_resultLines;
     QStringList m_detailLines;

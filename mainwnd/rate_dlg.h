@@ -5,6 +5,7 @@
 // pixel amounts; there is no layout engine.
 #pragma once
 
+#include <QByteArray>
 #include <QIcon>
 #include <QWidget>
 #include <cstdint>
@@ -157,7 +158,8 @@ private:
     void OnEncodeFilmCommand();
     void OpenEncodeDialog();
     // The film whose duration was taken (or that "Fest" kept it from) is
-    // the one to encode.
+    // the one to encode; `path` as the file system names it.
+    void FilmChosen(const QByteArray& path);
     void FilmChosen(const QString& path);
     // Shows the plan to an open encode dialog.
     void PlanChanged();
@@ -245,6 +247,6 @@ private:
     FilmReader* m_filmReader = nullptr;
     bool m_bFilmFromCommandLine = false;
     CEncodeDlg* m_encodeDlg = nullptr;
-    QString m_filmSource;       // the film to encode
-    QString m_encodeAfterRead;  // chosen by "Film kodieren…": the dialog opens once it is read
+    QByteArray m_filmSource;       // the film to encode
+    QByteArray m_encodeAfterRead;  // chosen by "Film kodieren…": the dialog opens once it is read
 };

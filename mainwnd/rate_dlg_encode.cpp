@@ -28,7 +28,8 @@ EncodeChoices ReadChoices() {
 }  // namespace
 
 void CRateDlg::OnOpenFilmCommand() {
-    const QString folder = m_filmSource.isEmpty() ? QString() : QFileInfo(m_filmSource).path();
+    const QString folder =
+        m_filmSource.isEmpty() ? QString() : QFileInfo(QFile::decodeName(m_filmSource)).path();
     const QString path = ChooseFilmFile(this, folder);
     if (!path.isEmpty()) OpenFilm(path);
 }
@@ -41,11 +42,15 @@ void CRateDlg::OnEncodeFilmCommand() {
     }
     const QString path = ChooseFilmFile(this);
     if (path.isEmpty()) return;
-    m_encodeAfterRead = path;
+    m_encodeAfterRead = QFile::encodeName(path);
     OpenFilm(path);
 }
 
 void CRateDlg::FilmChosen(const QString& path) {
+    FilmChosen(QFile::encodeName(path));
+}
+
+void CRateDlg::FilmChosen(const QByteArray& path) {
     m_filmSource = path;
     if (m_encodeDlg) m_encodeDlg->SetSource(path);
     if (m_encodeAfterRead == path) {

@@ -4,6 +4,8 @@
 
 namespace {
 
+std::function<QString()> g_answer;
+
 // The labels of the toolkit's own dialog; a desktop's dialog has its own.
 void Label(QFileDialog& dialog, const QString& accept) {
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen in:"));
@@ -14,6 +16,7 @@ void Label(QFileDialog& dialog, const QString& accept) {
 }
 
 QString Run(QFileDialog& dialog) {
+    if (g_answer) return g_answer();
     if (dialog.exec() != QDialog::Accepted) return QString();
     const QStringList files = dialog.selectedFiles();
     return files.isEmpty() ? QString() : files.first();
@@ -41,4 +44,8 @@ QString ChooseOutputFile(QWidget* parent, const QString& current) {
     dialog.selectFile(current);
     Label(dialog, QStringLiteral("Auswählen"));
     return Run(dialog);
+}
+
+void SetFileChooserForTests(std::function<QString()> answer) {
+    g_answer = std::move(answer);
 }

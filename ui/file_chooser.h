@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -12,3 +13,6 @@ QString ChooseFilmFile(QWidget* parent, const QString& folder = QString());
 // Where to write the encoded film, starting at `current`. It does not ask
 // about an existing file: the caller does before anything is written.
 QString ChooseOutputFile(QWidget* parent, const QString& current);
+
+// Test hook: answers every chooser instead of showing one (empty: show them).
+void SetFileChooserForTests(std::function<QString()> answer);

@@ -23,6 +23,7 @@
 #include "encodedlg/encode_text.h"
 #include "res/resource_ids.h"
 #include "tests/mainwnd/window_driver.h"
+#include "ui/file_chooser.h"
 
 using namespace res;
 
@@ -106,6 +107,24 @@ void Answer(const QString& answer, QString* asked) {
             if (button->text() == answer) button->click();
         }
     });
+}
+
+// "Film öffnen…" takes the chosen film as a drop does; "Film kodieren…"
+// without a film asks for one first and opens once it is read.
+TEST_F(EncodeDialog, TheFilmMenuChoosesTheFilm) {
+    SetFileChooserForTests([this] { return Film(); });
+    WindowDriver w;
+    w.Command(kCmdOpenFilm);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.dlg->FilmReadPending(); }, 10000));
+    EXPECT_EQ(w.StatusMessage(), "Videolänge aus film.mkv übernommen: 00:00:07");
+    EXPECT_EQ(w.dlg->EncodeDialog(), nullptr);
+
+    WindowDriver fresh;
+    fresh.Command(kCmdEncodeFilm);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.dlg->EncodeDialog() != nullptr; }, 10000));
+    EXPECT_EQ(fresh.Text(kEditSeconds), "07");
+    EXPECT_EQ(Text(fresh.dlg->EncodeDialog(), kEncodeSource), "film.mkv");
+    SetFileChooserForTests(nullptr);
 }
 
 TEST_F(EncodeDialog, MakesFilesThatFitAndRemembersTheChoices) {
@@ -205,8 +224,8 @@ TEST_F(EncodeDialog, AsksBeforeReplacingFiles) {
     EXPECT_NE(old.size(), 3);
 }
 
-// "Beenden" and the close box ask; "Nein" keeps the job, "Ja" cancels it
-// and ends the program.
+// Closing the dialog, "Beenden" and the close box ask; "Nein" keeps the
+// job, "Ja" cancels it and ends the program.
 TEST_F(EncodeDialog, QuittingDuringAJobAsksFirst) {
     for (bool closeBox : {false, true}) {
         WindowDriver w;
@@ -223,6 +242,11 @@ TEST_F(EncodeDialog, QuittingDuringAJobAsksFirst) {
         QString asked;
         QTimer::singleShot(0, [&] {
             Click(dlg, kEncodeStart);
+            Answer("Nein", &asked);
+            dlg->close();
+            EXPECT_EQ(asked, "Kodierung abbrechen?");
+            EXPECT_TRUE(dlg->isVisible());
+            asked.clear();
             Answer("Nein", &asked);
             quit();
             EXPECT_EQ(asked, "Kodierung abbrechen?");
@@ -306,7 +330,7 @@ TEST_F(EncodeDialog, NoAudioCodecWhileAudioIsOff) {
 TEST(EncodeDialogView, NoTextIsClipped) {
     WindowDriver w;
     CEncodeDlg dlg(w.dlg.get());
-    dlg.SetSource(QStringLiteral("/tmp/a film with a long name.mkv"));
+    dlg.SetSource("/tmp/a film with a long name.mkv");
     dlg.show();
     for (QLabel* label : dlg.findChildren<QLabel*>()) {
         if (label->wordWrap()) continue;
@@ -341,10 +365,18 @@ TEST(EncodeDialogText, PresetsAndDefaultTargets) {
     EXPECT_EQ(PresetAt(1, kBestSpeed), "veryslow");
     EXPECT_EQ(PresetAt(2, 0), "8");
     EXPECT_EQ(PresetAt(2, kBestSpeed), "0");
-    EXPECT_EQ(DefaultOutput("/films/film.mkv"), "/films/film.tessarin.mkv");
-    EXPECT_EQ(DefaultOutput("/films/my.film.avi"), "/films/my.film.tessarin.mkv");
-    // Never the source itself, even for a film this program wrote.
-    EXPECT_EQ(DefaultOutput("/films/film.tessarin.mkv"), "/films/film.tessarin.tessarin.mkv");
+    const std::pair<const char*, const char*> targets[] = {
+        {"/films/film.mkv", "/films/film.tessarin.mkv"},
+        {"/films/my.film.avi", "/films/my.film.tessarin.mkv"},
+        {"/my.films/film", "/my.films/film.tessarin.mkv"},
+        {"/films/.film", "/films/.film.tessarin.mkv"},
+        // A name that is not UTF-8 keeps its bytes.
+        {"/films/Film\xe9.mkv", "/films/Film\xe9.tessarin.mkv"},
+        // Never the source itself, even for a film this program wrote.
+        {"/films/film.tessarin.mkv", "/films/film.tessarin.tessarin.mkv"},
+    };
+    for (const auto& [source, target] : targets)
+        EXPECT_EQ(DefaultOutput(source), QByteArray(target)) << source;
 }
 
 }  // namespace
