@@ -188,7 +188,8 @@ class EncodeDesktopTest(DBusTestCase):
                     inhibits = [list(a) for _, m, a in logind.GetCalls(dbus_interface=MOCK_IFACE)
                                 if m == 'Inhibit']
                     self.assertEqual(inhibits, [list(INHIBITOR)])
-                    self.assertIn(INHIBITOR, seen, 'the inhibitor is held while the job runs')
+                    if not mode.startswith('fails'):  # a failing ffmpeg ends it at once
+                        self.assertIn(INHIBITOR, seen, 'the inhibitor is held while the job runs')
                     self.assertEqual(list(logind.ListInhibitors(
                         dbus_interface='org.freedesktop.login1.Manager')), [],
                         'the inhibitor is released at the end')
