@@ -194,6 +194,7 @@ void CEncodeDlg::ConnectControls() {
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
     m_btnStart->setDefault(true);
+    m_btnDetails->setCheckable(true);  // pressed while the encoder's lines are shown
     m_comboVideo->setFocus();
     connect(m_runner, &EncodeRunner::progressed, this, &CEncodeDlg::OnProgress);
     connect(m_runner, &EncodeRunner::finished, this, &CEncodeDlg::OnFinished);
@@ -302,6 +303,7 @@ void CEncodeDlg::ShowPlan() {
 void CEncodeDlg::ShowFileNames() {
     if (Running()) return;
     m_showingDetails = false;
+    m_btnDetails->setChecked(false);
     QStringList names;
     const QByteArray output = OutputPath();
     if (!output.isEmpty()) {
@@ -475,6 +477,7 @@ void CEncodeDlg::OnDetails() {
         ShowFileNames();
     }
     m_showingDetails = details;
+    m_btnDetails->setChecked(details);
 }
 
 void CEncodeDlg::OnOpenFolder() {
