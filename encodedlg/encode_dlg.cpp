@@ -200,8 +200,11 @@ void CEncodeDlg::ConnectControls() {
     connect(m_runner, &EncodeRunner::finished, this, &CEncodeDlg::OnFinished);
 }
 
+// The same film keeps the target the user chose; a film given during a job
+// is taken when the job ends.
 void CEncodeDlg::SetSource(const QByteArray& path) {
-    if (Running()) return;
+    m_nextSource = path;
+    if (Running() || path == m_source) return;
     m_source = path;
     const QFileInfo info(Shown(path));
     m_lblSource->setText(m_lblSource->fontMetrics().elidedText(info.fileName(), Qt::ElideMiddle,
@@ -446,6 +449,7 @@ void CEncodeDlg::OnFinished(const encode::Outcome& outcome) {
     const QString sentence = encodetext::ResultSentence(OutputName(), outcome);
     if (m_lastOk) m_progress->setValue(100);
     ShowRunning(false);
+    SetSource(m_nextSource);
     ShowFileNames();
     if (!m_resultLines.isEmpty()) ShowLines(m_resultLines, LineKind::Results);
     Announce(m_lblResult,

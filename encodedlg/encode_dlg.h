@@ -61,8 +61,9 @@ public:
 
     QWidget* GetDlgItem(int id) const;
 
-    // While no job runs: a new film (and with it the default target), the
-    // plan, the choices. `path` as the file system names it (bytes).
+    // A new film (and with it the default target), taken once no job runs;
+    // the plan and the choices while no job runs. `path` as the file system
+    // names it (bytes).
     void SetSource(const QByteArray& path);
     void SetPlan(const EncodePlan& plan);
     void SetChoices(const EncodeChoices& choices);
@@ -133,6 +134,7 @@ private:
     QPushButton* m_btnOpenFolder = nullptr;
 
     QByteArray m_source;
+    QByteArray m_nextSource;  // the latest film given, taken once no job runs
     QByteArray m_defaultOutput;
     EncodePlan m_plan;     // the main window's, followed while no job runs
     EncodePlan m_jobPlan;  // the running job's, fixed at its start
