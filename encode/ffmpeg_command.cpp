@@ -54,7 +54,11 @@ void AddVideo(Args& a, const JobPlan& plan, const std::string& work, int pass, i
         Add(a, {"-vf",
                 "crop=" + std::to_string(plan.width) + ":" + std::to_string(plan.height) + ":0:0"});
     }
-    Add(a, {"-pix_fmt", "yuv420p", "-c:v", EncoderName(s.video), "-b:v", std::to_string(rate)});
+    // Both passes must see the same frames: the muxers' own choice would
+    // repeat a frame for MP4 where the sound starts before the picture
+    // (Opus), and x265 then refuses the first pass's statistics.
+    Add(a, {"-fps_mode", "passthrough", "-pix_fmt", "yuv420p", "-c:v", EncoderName(s.video), "-b:v",
+            std::to_string(rate)});
     if (plan.gopFrames > 0) Add(a, {"-g", std::to_string(plan.gopFrames)});
     const std::string passText = std::to_string(pass);
     switch (s.video) {
