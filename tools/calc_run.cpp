@@ -7,6 +7,7 @@
 #include "settings/file_registry.h"
 #include "settings/stored_settings.h"
 #include "tools/calc_apply.h"
+#include "tools/calc_encode.h"
 #include "tools/calc_options.h"
 #include "tools/calc_output.h"
 
@@ -86,6 +87,7 @@ int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostr
         err << "tessarin-calc: " << c.error << "\n";
         return kExitUsage;
     }
+    if (o.encode) return RunEncode(o, c, *source, out, err);
     const FilmSource* from = source ? &*source : nullptr;
     out << (o.json ? FormatJson(c, from) : FormatText(c, from));
     return c.model.Validity() == kStateFaulty ? kExitFaulty : kExitValid;
