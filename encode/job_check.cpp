@@ -185,14 +185,20 @@ Outcome CheckRates(JobPlan& plan) {
     plan.floorVideoRate = static_cast<int64_t>(
         std::ceil(FloorBitsPerPixel(spec.video) * plan.width * plan.height * plan.fps));
     plan.firstVideoRate = BitsPerSecond(VideoBytesBeforeMeasuring(b), b.seconds);
-    if (plan.firstVideoRate < plan.floorVideoRate)
+    const auto refuse = [&](const std::string& which, int64_t rate) {
         return Refuse(Failure::VideoRateTooLow,
-                      "the video rate left after the audio and the container, " +
-                          Kbit(plan.firstVideoRate) + ", is below " + CodecName(spec.video) +
+                      which + ", " + Kbit(rate) + ", is below " + CodecName(spec.video) +
                           "'s floor of " + Kbit(plan.floorVideoRate) + " for " +
                           std::to_string(plan.width) + " x " + std::to_string(plan.height) +
                           " at " + Decimal(plan.fps, 2) + " frames/s (" +
                           Decimal(FloorBitsPerPixel(spec.video), 2) + " bits per pixel)");
+    };
+    // The plan's own rate, and the rate the budget leaves once the container
+    // is counted as measured rather than as the calculation's header.
+    if (spec.plan.videoKbit * 1024 < plan.floorVideoRate)
+        return refuse("the plan's video rate", spec.plan.videoKbit * 1024);
+    if (plan.firstVideoRate < plan.floorVideoRate)
+        return refuse("the video rate left after the audio and the container", plan.firstVideoRate);
     return {};
 }
 
