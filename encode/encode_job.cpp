@@ -324,10 +324,13 @@ Outcome Runner::Run() {
             // The parts together: the film and the headers each part repeats.
             c.totalBytes = c.fileBytes + (b.parts - 1) * c.cost.perPart;
             const bool fuller = !best || c.totalBytes > best->totalBytes;
+            // Raised, the film is cut elsewhere: half the cuts' reserve stays
+            // back for that. Less than half a percent is not worth a pass.
+            const int64_t gain = slack - margin - CutReserve(b) / 2;
             const bool wantMore = run < kMostSecondPasses && !saturated &&
                                   static_cast<double>(budget - c.totalBytes) >
                                       kUnusedWorthAPass * static_cast<double>(budget) &&
-                                  slack - margin > budget / 200;
+                                  gain > budget / 200;
             if (fuller) {
                 if (best) unlink(best->file.c_str());
                 best = c;
@@ -335,10 +338,8 @@ Outcome Runner::Run() {
                 unlink(c.file.c_str());
             }
             if (wantMore) {
-                // Raised, the film is cut elsewhere: half the cuts' reserve
-                // stays back for that.
-                slack -= CutReserve(b) / 2;
-                askedMore = static_cast<double>(slack - margin);
+                slack = gain + margin;
+                askedMore = static_cast<double>(gain);
             } else {
                 if (!fuller) break;
                 if (Finish(*best, &slack)) return m_outcome;
