@@ -151,7 +151,7 @@ Outcome CheckRates(JobPlan& plan) {
     b.parts = spec.plan.parts;
     b.seconds = plan.Seconds();
     b.fps = plan.fps;
-    b.cost = CostOf(plan.container);
+    b.cost = CostOf(plan.container, spec.video);
     b.margin = RateMargin(spec.video);
     if (b.parts > 1) {
         // The waste of a cut is at most one key-frame interval: about a
