@@ -323,8 +323,7 @@ std::vector<std::vector<std::string>> PlannedCommands(const JobSpec& spec, Outco
     const std::string audio = plan.audioStream >= 0 ? work + "/audio.mka" : "";
     const std::string encoded = work + "/encoded1" + Extension(plan.container);
     std::vector<std::vector<std::string>> commands;
-    if (!audio.empty()) commands.push_back(AudioCommand(plan, audio));
-    commands.push_back(Pass1Command(plan, work, plan.firstVideoRate));
+    commands.push_back(Pass1Command(plan, work, plan.firstVideoRate, audio));
     commands.push_back(Pass2Command(plan, work, plan.firstVideoRate, audio, encoded));
     if (plan.budget.parts > 1) {
         // Where the cuts fall is known only once the film is encoded; the

@@ -208,7 +208,7 @@ TEST_F(EncodeJob, EveryPartFitsAndPlaysOnItsOwn) {
         }
         // Every step was reported, in order, and the share never went back.
         ASSERT_FALSE(seen.empty());
-        EXPECT_EQ(seen.front().step, encode::Step::Audio);
+        EXPECT_EQ(seen.front().step, encode::Step::Pass1);
         EXPECT_EQ(seen.back().step, encode::Step::Cut);
         for (std::size_t i = 1; i < seen.size(); ++i) {
             EXPECT_GE(seen[i].fraction, seen[i - 1].fraction);
