@@ -183,17 +183,18 @@ double AudioPacketsPerSecond(const AudioSetup& setup, int sourceSampleRate) {
 }
 
 // Measured with bench/encode/measure_overhead.sh: films of 10 s to 2 min
-// (H.264 with and without B-frames, H.265, VP9; AAC, Opus or no sound; 2 to
-// 10 kB packets) copied into each container, and the bytes beyond the
-// packets' own fitted per packet and per file. Matroska: 7.1 to 7.8 bytes a
-// packet (block header, clusters, cues), 0.6 to 3 kB a file (H.265's set-up
-// data is the most). MP4: 4 bytes a video packet without B-frames, 11.3
-// with them (the composition offsets), 10.1 an audio packet (a chunk each
-// when interleaved), 1.5 to 3.3 kB a file. The upper ends are taken: this is
-// only the estimate before the first measurement.
-ContainerCost CostOf(Container container) {
-    if (container == Container::Matroska) return {8.0, 8.0, 4096};
-    return {12.0, 11.0, 4096};
+// (H.264 with and without B-frames, H.265, VP9; AAC, Opus or no sound;
+// packets of 0.5 to 10 kB) copied into each container, the bytes beyond the
+// packets' own fitted per video packet, per audio packet and per file.
+// Matroska: 7.2 to 7.7 bytes a video packet (block header, clusters, cues),
+// 7.0 an audio packet, 0.6 to 3.1 kB a file (H.265's set-up data the most).
+// MP4: 4.0 bytes a video packet without B-frames (VP9), 10.4 to 11.7 with
+// them (their composition offsets), 8.9 an audio packet, 1.2 to 3.6 kB a
+// file. The upper ends are taken: this is the estimate before the first
+// measurement, which then replaces it.
+ContainerCost CostOf(Container container, VideoCodec codec) {
+    if (container == Container::Matroska) return {7.7, 7.1, 3200};
+    return {codec == VideoCodec::VP9 ? 4.0 : 11.7, 9.0, 3700};
 }
 
 double RateMargin(VideoCodec codec) {

@@ -55,7 +55,7 @@ struct ContainerCost {
     double perAudioPacket = 0;
     int64_t perFile = 0;
 };
-ContainerCost CostOf(Container container);
+ContainerCost CostOf(Container container, VideoCodec codec);
 
 // The share of the budget held back from the first second pass for the
 // encoder's error in keeping to its rate.

@@ -26,13 +26,12 @@ constexpr double kUnusedWorthAPass = 0.02;
 // Measuring a cut that came out over moves it back; this often at most.
 constexpr int kCutTries = 4;
 
-// The expected cost of each step against the others: the audio is quick,
-// the first pass cheaper than the second (VP9's much cheaper), a cut only
+// The expected cost of each step against the others: the first pass
+// (with the sound) cheaper than the second, VP9's much cheaper; a cut only
 // copies.
 double FirstPassWeight(VideoCodec codec) {
     return codec == VideoCodec::VP9 ? 0.15 : codec == VideoCodec::H265 ? 0.4 : 0.35;
 }
-constexpr double kAudioWeight = 0.03;
 constexpr double kSecondPassWeight = 0.6;
 constexpr double kCutWeight = 0.02;
 
@@ -65,7 +64,7 @@ public:
 private:
     bool Fail(Failure failure, std::string message);
     bool RunStep(const std::vector<std::string>& args, const char* what);
-    bool EncodeAudio(std::string* file);
+    bool MeasureAudio(const std::string& file);
     bool Measure(Candidate& c);
     // Cuts `c` and measures the parts; false with the last part's slack
     // in `slack` when they cannot be made to fit.
@@ -122,25 +121,23 @@ bool Runner::RunStep(const std::vector<std::string>& args, const char* what) {
                     m_plan.ffmpeg + " could not be started: " + std::strerror(r.startErrno));
     for (const std::string& line : r.errorTail)
         m_outcome.details += line + "\n";
+    // ffmpeg words the system's errors in English whatever our locale.
     const auto told = [&](const char* text) {
         return m_outcome.details.find(text) != std::string::npos;
     };
     const std::string how = r.exited ? "ended with status " + std::to_string(r.exitStatus)
                                      : "was ended by signal " + std::to_string(r.signal);
-    if (told(std::strerror(ENOSPC)) || told(std::strerror(EDQUOT)) ||
+    if (told("No space left on device") || told("Disk quota exceeded") ||
         FreeBytes(FolderOf(m_plan.spec.output)) == 0)
         return Fail(Failure::DiskFull, std::string("the disk is full (") + what + ")");
-    if (told(std::strerror(EACCES)) || told(std::strerror(EROFS)))
+    if (told("Permission denied") || told("Read-only file system"))
         return Fail(Failure::NotWritable,
                     std::string("cannot write beside the output (") + what + ")");
     return Fail(Failure::FfmpegFailed, "ffmpeg failed " + std::string(what) + ": it " + how);
 }
 
-bool Runner::EncodeAudio(std::string* file) {
-    *file = m_work.Path() + "/audio.mka";
-    m_meter.Begin(Step::Audio);
-    if (!RunStep(AudioCommand(m_plan, *file), "encoding the audio")) return false;
-    const media::PacketList audio = media::ScanPackets(*file, m_stop);
+bool Runner::MeasureAudio(const std::string& file) {
+    const media::PacketList audio = media::ScanPackets(file, m_stop);
     if (!audio.ok) return Fail(Failure::FfmpegFailed, "the encoded audio cannot be read back");
     int64_t bytes = 0;
     for (const media::PacketFacts& p : audio.packets)
@@ -265,16 +262,20 @@ Outcome Runner::Run() {
              FolderOf(m_plan.spec.output) + ": " + std::strerror(e));
         return m_outcome;
     }
-    const bool audio = m_plan.audioStream >= 0, cut = m_plan.budget.parts > 1;
-    std::deque<std::pair<Step, double>> steps;
-    if (audio) steps.emplace_back(Step::Audio, kAudioWeight);
-    steps.emplace_back(Step::Pass1, FirstPassWeight(m_plan.spec.video));
-    steps.emplace_back(Step::Pass2, kSecondPassWeight);
+    const bool cut = m_plan.budget.parts > 1;
+    std::deque<std::pair<Step, double>> steps = {{Step::Pass1, FirstPassWeight(m_plan.spec.video)},
+                                                 {Step::Pass2, kSecondPassWeight}};
     if (cut) steps.emplace_back(Step::Cut, kCutWeight);
     m_meter.Plan(steps);
 
-    std::string audioFile;
-    if (audio && !EncodeAudio(&audioFile)) return m_outcome;
+    // The first pass at the rate planned with the audio's nominal bytes; the
+    // second at the rate that its measured bytes leave.
+    const std::string audioFile = m_plan.audioStream >= 0 ? m_work.Path() + "/audio.mka" : "";
+    m_meter.Begin(Step::Pass1);
+    if (!RunStep(Pass1Command(m_plan, m_work.Path(), m_plan.firstVideoRate, audioFile),
+                 "in the first pass") ||
+        (!audioFile.empty() && !MeasureAudio(audioFile)))
+        return m_outcome;
     BudgetInputs& b = m_plan.budget;
     const int64_t budget = b.capacity * b.parts;
     int64_t rate = BitsPerSecond(VideoBytesBeforeMeasuring(b), b.seconds);
@@ -284,8 +285,6 @@ Outcome Runner::Run() {
                                            " kBit/s, is below the floor");
         return m_outcome;
     }
-    m_meter.Begin(Step::Pass1);
-    if (!RunStep(Pass1Command(m_plan, m_work.Path(), rate), "in the first pass")) return m_outcome;
 
     const auto margin = static_cast<int64_t>(std::ceil(b.margin * static_cast<double>(budget)));
     std::optional<Candidate> best;  // the fullest film that fits, not yet finished
@@ -324,10 +323,13 @@ Outcome Runner::Run() {
             // The parts together: the film and the headers each part repeats.
             c.totalBytes = c.fileBytes + (b.parts - 1) * c.cost.perPart;
             const bool fuller = !best || c.totalBytes > best->totalBytes;
+            // Raised, the film is cut elsewhere: half the cuts' reserve stays
+            // back for that. Less than half a percent is not worth a pass.
+            const int64_t gain = slack - margin - CutReserve(b) / 2;
             const bool wantMore = run < kMostSecondPasses && !saturated &&
                                   static_cast<double>(budget - c.totalBytes) >
                                       kUnusedWorthAPass * static_cast<double>(budget) &&
-                                  slack - margin > budget / 200;
+                                  gain > budget / 200;
             if (fuller) {
                 if (best) unlink(best->file.c_str());
                 best = c;
@@ -335,10 +337,8 @@ Outcome Runner::Run() {
                 unlink(c.file.c_str());
             }
             if (wantMore) {
-                // Raised, the film is cut elsewhere: half the cuts' reserve
-                // stays back for that.
-                slack -= CutReserve(b) / 2;
-                askedMore = static_cast<double>(slack - margin);
+                slack = gain + margin;
+                askedMore = static_cast<double>(gain);
             } else {
                 if (!fuller) break;
                 if (Finish(*best, &slack)) return m_outcome;

@@ -1,8 +1,9 @@
 // The encode job: from a film and the calculation's plan to one file per
 // part, each measured on disk to be at most its capacity. It runs the ffmpeg
-// program as a child process (the audio first, then two video passes, a
-// corrected second pass when the measured size is over or leaves much
-// unused, and a cut at key frames into parts), reports its progress and can
+// program as a child process (the video's first pass with the audio encoded
+// alongside and measured, the second pass, a corrected second pass when the
+// measured size is over or leaves much unused, and a cut at key frames into
+// parts), reports its progress and can
 // be cancelled from another thread. It writes outputs under temporary names
 // and renames them only when they are complete and measured: a failed or
 // cancelled job leaves nothing behind. No Qt; messages are English, callers
@@ -49,6 +50,9 @@ struct JobSpec {
     std::string ffmpeg;  // the program; empty: "ffmpeg" found on PATH
 };
 
+// The job's steps in order. The audio is encoded during the first pass
+// (one read of the source, the sound's encoder beside the video's), so a
+// run reports Pass1, Pass2 (attempt 1 to 3), Cut; Audio is not reported.
 enum class Step { Audio, Pass1, Pass2, Cut };
 
 struct Progress {

@@ -54,7 +54,11 @@ void AddVideo(Args& a, const JobPlan& plan, const std::string& work, int pass, i
         Add(a, {"-vf",
                 "crop=" + std::to_string(plan.width) + ":" + std::to_string(plan.height) + ":0:0"});
     }
-    Add(a, {"-pix_fmt", "yuv420p", "-c:v", EncoderName(s.video), "-b:v", std::to_string(rate)});
+    // Both passes must see the same frames: the muxers' own choice would
+    // repeat a frame for MP4 where the sound starts before the picture
+    // (Opus), and x265 then refuses the first pass's statistics.
+    Add(a, {"-fps_mode", "passthrough", "-pix_fmt", "yuv420p", "-c:v", EncoderName(s.video), "-b:v",
+            std::to_string(rate)});
     if (plan.gopFrames > 0) Add(a, {"-g", std::to_string(plan.gopFrames)});
     const std::string passText = std::to_string(pass);
     switch (s.video) {
@@ -85,23 +89,21 @@ void AddVideo(Args& a, const JobPlan& plan, const std::string& work, int pass, i
 
 }  // namespace
 
-Args AudioCommand(const JobPlan& plan, const std::string& audioFile) {
-    const AudioSetup& au = plan.audio;
-    Args a = Start(plan);
-    Add(a, {"-i", Url(plan.spec.source), "-map", Map(0, plan.audioStream), "-map_metadata", "-1",
-            "-map_chapters", "-1", "-c:a", EncoderName(au.codec), "-b:a",
-            std::to_string(au.bitsPerSecond)});
-    if (au.channels > 0) Add(a, {"-ac", std::to_string(au.channels)});
-    if (au.sampleRate > 0) Add(a, {"-ar", std::to_string(au.sampleRate)});
-    Add(a, {"-f", "matroska", Url(audioFile)});
-    return a;
-}
-
-Args Pass1Command(const JobPlan& plan, const std::string& work, int64_t rate) {
+Args Pass1Command(const JobPlan& plan, const std::string& work, int64_t rate,
+                  const std::string& audioFile) {
     Args a = Start(plan);
     Add(a, {"-i", Url(plan.spec.source)});
     AddVideo(a, plan, work, 1, rate);
-    Add(a, {"-f", "null", "-"});
+    Add(a, {"-map_chapters", "-1", "-f", "null", "-"});
+    if (audioFile.empty()) return a;
+    // The sound, as a second output of the same run: the source is read
+    // once, and the sound is encoded while the video's first pass runs.
+    const AudioSetup& au = plan.audio;
+    Add(a, {"-map", Map(0, plan.audioStream), "-map_metadata", "-1", "-map_chapters", "-1", "-c:a",
+            EncoderName(au.codec), "-b:a", std::to_string(au.bitsPerSecond)});
+    if (au.channels > 0) Add(a, {"-ac", std::to_string(au.channels)});
+    if (au.sampleRate > 0) Add(a, {"-ar", std::to_string(au.sampleRate)});
+    Add(a, {"-f", "matroska", Url(audioFile)});
     return a;
 }
 

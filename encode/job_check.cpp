@@ -151,7 +151,7 @@ Outcome CheckRates(JobPlan& plan) {
     b.parts = spec.plan.parts;
     b.seconds = plan.Seconds();
     b.fps = plan.fps;
-    b.cost = CostOf(plan.container);
+    b.cost = CostOf(plan.container, spec.video);
     b.margin = RateMargin(spec.video);
     if (b.parts > 1) {
         // The waste of a cut is at most one key-frame interval: about a
@@ -185,14 +185,20 @@ Outcome CheckRates(JobPlan& plan) {
     plan.floorVideoRate = static_cast<int64_t>(
         std::ceil(FloorBitsPerPixel(spec.video) * plan.width * plan.height * plan.fps));
     plan.firstVideoRate = BitsPerSecond(VideoBytesBeforeMeasuring(b), b.seconds);
-    if (plan.firstVideoRate < plan.floorVideoRate)
+    const auto refuse = [&](const std::string& which, int64_t rate) {
         return Refuse(Failure::VideoRateTooLow,
-                      "the video rate left after the audio and the container, " +
-                          Kbit(plan.firstVideoRate) + ", is below " + CodecName(spec.video) +
+                      which + ", " + Kbit(rate) + ", is below " + CodecName(spec.video) +
                           "'s floor of " + Kbit(plan.floorVideoRate) + " for " +
                           std::to_string(plan.width) + " x " + std::to_string(plan.height) +
                           " at " + Decimal(plan.fps, 2) + " frames/s (" +
                           Decimal(FloorBitsPerPixel(spec.video), 2) + " bits per pixel)");
+    };
+    // The plan's own rate, and the rate the budget leaves once the container
+    // is counted as measured rather than as the calculation's header.
+    if (spec.plan.videoKbit * 1024 < plan.floorVideoRate)
+        return refuse("the plan's video rate", spec.plan.videoKbit * 1024);
+    if (plan.firstVideoRate < plan.floorVideoRate)
+        return refuse("the video rate left after the audio and the container", plan.firstVideoRate);
     return {};
 }
 
@@ -317,8 +323,7 @@ std::vector<std::vector<std::string>> PlannedCommands(const JobSpec& spec, Outco
     const std::string audio = plan.audioStream >= 0 ? work + "/audio.mka" : "";
     const std::string encoded = work + "/encoded1" + Extension(plan.container);
     std::vector<std::vector<std::string>> commands;
-    if (!audio.empty()) commands.push_back(AudioCommand(plan, audio));
-    commands.push_back(Pass1Command(plan, work, plan.firstVideoRate));
+    commands.push_back(Pass1Command(plan, work, plan.firstVideoRate, audio));
     commands.push_back(Pass2Command(plan, work, plan.firstVideoRate, audio, encoded));
     if (plan.budget.parts > 1) {
         // Where the cuts fall is known only once the film is encoded; the

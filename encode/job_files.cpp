@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -13,13 +14,19 @@ namespace encode {
 namespace {
 
 // Renames without replacing. Where the file system cannot do that in one
-// step, a hard link (which fails on an existing name) and an unlink do it.
+// step, a hard link (which fails on an existing name) and an unlink do it;
+// where it has no hard links either (FAT), a look just before the rename.
 int RenameNoReplace(const std::string& from, const std::string& to) {
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
-    if (link(from.c_str(), to.c_str()) != 0) return errno;
-    unlink(from.c_str());
-    return 0;
+    if (link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) return errno;
+    struct stat st {};
+    if (lstat(to.c_str(), &st) == 0) return EEXIST;
+    return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 }  // namespace

@@ -44,8 +44,9 @@ Outcome Prepare(const JobSpec& spec, JobPlan* plan);
 // The steps' commands, as argument vectors starting with the program. Paths
 // are handed to ffmpeg as file: URLs, so that no name is taken for another
 // protocol or an option.
-std::vector<std::string> AudioCommand(const JobPlan& plan, const std::string& audioFile);
-std::vector<std::string> Pass1Command(const JobPlan& plan, const std::string& work, int64_t rate);
+// The first pass, and with `audioFile` the sound encoded into it.
+std::vector<std::string> Pass1Command(const JobPlan& plan, const std::string& work, int64_t rate,
+                                      const std::string& audioFile);
 // Without `audioFile` the result has no sound.
 std::vector<std::string> Pass2Command(const JobPlan& plan, const std::string& work, int64_t rate,
                                       const std::string& audioFile, const std::string& output);
