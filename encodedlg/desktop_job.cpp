@@ -59,10 +59,9 @@ void DesktopJob::Ended() {
 void DesktopJob::SendProgress(double fraction, bool visible) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
-    QDBusMessage update =
-        QDBusMessage::createSignal(QStringLiteral("/de/orvanholt/tessarin"),
-                                   QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                                   QStringLiteral("Update"));
+    QDBusMessage update = QDBusMessage::createSignal(
+        QStringLiteral("/de/orvanholt/tessarin"),
+        QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
     const QVariantMap properties{{QStringLiteral("progress"), fraction},
                                  {QStringLiteral("progress-visible"), visible}};
     update << QStringLiteral("application://%1.desktop").arg(AppId()) << properties;
@@ -77,8 +76,8 @@ void DesktopJob::Notify(const QString& summary, const QString& body) {
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), AppId()}};
-    call << QStringLiteral("Tessarin") << 0u << AppId() << summary << body << QStringList()
-         << hints << -1;
+    call << QStringLiteral("Tessarin") << 0u << AppId() << summary << body << QStringList() << hints
+         << -1;
     // Nothing waits for the answer; a missing service shows nothing.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher, &QObject::deleteLater);

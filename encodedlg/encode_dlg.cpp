@@ -178,8 +178,7 @@ void CEncodeDlg::ConnectControls() {
     m_comboVideo->setCurrentIndex(0);
     m_comboAudio->setCurrentIndex(0);
     connect(m_comboVideo, &QComboBox::activated, this, &CEncodeDlg::OnVideoCodec);
-    connect(m_comboAudio, &QComboBox::activated, this,
-            [this](int index) { m_audioCodec = index; });
+    connect(m_comboAudio, &QComboBox::activated, this, [this](int index) { m_audioCodec = index; });
     connect(m_sliderSpeed, &QSlider::valueChanged, this, &CEncodeDlg::ShowPreset);
     connect(m_editOutput, &QLineEdit::textChanged, this, &CEncodeDlg::ShowFileNames);
     connect(Bind<QPushButton>(m_controls, kEncodeBrowse), &QPushButton::clicked, this,
@@ -280,8 +279,7 @@ void CEncodeDlg::ShowPlan() {
         p.plan.parts == 1
             ? QStringLiteral("1 Datei, höchstens %1 Byte").arg(encodetext::Grouped(p.sizeBytes))
             : QStringLiteral("%1 × %2 Byte (höchstens %3 Byte)")
-                  .arg(encodetext::Grouped(p.plan.parts),
-                       encodetext::Grouped(p.plan.partCapacity),
+                  .arg(encodetext::Grouped(p.plan.parts), encodetext::Grouped(p.plan.partCapacity),
                        encodetext::Grouped(p.sizeBytes)));
     QString state;
     if (Running()) {
@@ -344,10 +342,10 @@ void CEncodeDlg::ShowLines(const QStringList& lines, LineKind kind) {
         const qsizetype split =
             kind == LineKind::Results ? line.lastIndexOf(QStringLiteral(": ")) : line.size();
         const QString tail = line.mid(split);
-        auto* item = new QListWidgetItem(
-            metrics.elidedText(line.left(split), Qt::ElideMiddle,
-                               room - metrics.horizontalAdvance(tail)) +
-            tail);
+        auto* item =
+            new QListWidgetItem(metrics.elidedText(line.left(split), Qt::ElideMiddle,
+                                                   room - metrics.horizontalAdvance(tail)) +
+                                tail);
         item->setData(Qt::AccessibleTextRole, line);
         m_listFiles->addItem(item);
     }
@@ -394,16 +392,16 @@ void CEncodeDlg::OnStart() {
     }
     if (!existing.isEmpty() && !AskOverwrite(existing)) return;
 
-    encode::JobSpec spec;
-    spec.source = m_source.toStdString();
-    spec.plan = m_plan.plan;
+    encode::JobSpec request;
+    request.source = m_source.toStdString();
+    request.plan = m_plan.plan;
     const EncodeChoices choices = Choices();
-    spec.video = kVideoCodecs[std::clamp(choices.videoCodec, 0, 2)];
-    spec.audio = kAudioCodecs[std::clamp(choices.audioCodec, 0, 2)];
-    spec.preset = PresetAt(choices.videoCodec, choices.speed);
-    spec.output = output.toStdString();
-    spec.force = !existing.isEmpty();
-    spec.ffmpeg = g_ffmpeg;
+    request.video = kVideoCodecs[std::clamp(choices.videoCodec, 0, 2)];
+    request.audio = kAudioCodecs[std::clamp(choices.audioCodec, 0, 2)];
+    request.preset = PresetAt(choices.videoCodec, choices.speed);
+    request.output = output.toStdString();
+    request.force = !existing.isEmpty();
+    request.ffmpeg = g_ffmpeg;
     Q_EMIT jobStarting(choices);
 
     m_jobPlan = m_plan;
@@ -417,7 +415,7 @@ void CEncodeDlg::OnStart() {
     m_lblFps->clear();
     m_lblTimeLeft->setText(encodetext::TimeLeft(-1));
     Announce(m_lblStep, QStringLiteral("Wird vorbereitet"));
-    if (!m_runner->Start(spec)) return;
+    if (!m_runner->Start(request)) return;
     m_desktop->Started();
     ShowRunning(true);
 }
@@ -437,8 +435,8 @@ void CEncodeDlg::OnFinished(const encode::Outcome& outcome) {
     m_lastOk = outcome.Ok();
     for (const encode::OutputFile& file : outcome.files)
         m_resultLines << encodetext::FileLine(file);
-    m_detailLines = QString::fromStdString(outcome.details).split(QLatin1Char('\n'),
-                                                                   Qt::SkipEmptyParts);
+    m_detailLines =
+        QString::fromStdString(outcome.details).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // Shortened to its line; the whole list in its tooltip and description.
     const QString leftOut = m_lastOk ? encodetext::LeftOut(outcome.leftOut) : QString();
     m_lblLeftOut->setText(
@@ -452,15 +450,15 @@ void CEncodeDlg::OnFinished(const encode::Outcome& outcome) {
     SetSource(m_nextSource);
     ShowFileNames();
     if (!m_resultLines.isEmpty()) ShowLines(m_resultLines, LineKind::Results);
-    Announce(m_lblResult,
-             cancelled ? QStringLiteral("Abgebrochen; es ist keine Datei zurückgeblieben.")
-                       : sentence);
+    Announce(m_lblResult, cancelled
+                              ? QStringLiteral("Abgebrochen; es ist keine Datei zurückgeblieben.")
+                              : sentence);
     // Told on the desktop only when nobody looks at the program, and never
     // for a job the user ended.
     if (!cancelled && QApplication::activeWindow() == nullptr)
-        m_desktop->Notify(m_lastOk ? QStringLiteral("Film kodiert")
-                                   : QStringLiteral("Kodieren fehlgeschlagen"),
-                          sentence);
+        m_desktop->Notify(
+            m_lastOk ? QStringLiteral("Film kodiert") : QStringLiteral("Kodieren fehlgeschlagen"),
+            sentence);
     Q_EMIT jobEnded();
 }
 

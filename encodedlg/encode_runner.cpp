@@ -12,12 +12,12 @@ EncodeRunner::~EncodeRunner() {
     delete m_thread;
 }
 
-bool EncodeRunner::Start(const encode::JobSpec& spec) {
+bool EncodeRunner::Start(const encode::JobSpec& request) {
     if (m_thread) return false;
     m_job = std::make_unique<encode::EncodeJob>();
     encode::EncodeJob* job = m_job.get();
-    m_thread = QThread::create([this, job, spec] {
-        const encode::Outcome outcome = job->Run(spec, [this](const encode::Progress& p) {
+    m_thread = QThread::create([this, job, request] {
+        const encode::Outcome outcome = job->Run(request, [this](const encode::Progress& p) {
             QMetaObject::invokeMethod(
                 this, [this, p] { Q_EMIT progressed(p); }, Qt::QueuedConnection);
         });

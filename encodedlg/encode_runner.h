@@ -19,8 +19,8 @@ public:
     explicit EncodeRunner(QObject* parent = nullptr);
     ~EncodeRunner() override;
 
-    // Starts `spec`; false while a job still runs.
-    bool Start(const encode::JobSpec& spec);
+    // Starts the job `request`; false while a job still runs.
+    bool Start(const encode::JobSpec& request);
     bool Running() const { return m_thread != nullptr; }
     // Asks the running job to end; its outcome still arrives (Cancelled,
     // unless it had just ended otherwise).

@@ -119,8 +119,7 @@ QString FileLine(const encode::OutputFile& file) {
     const QString name = QFileInfo(QFile::decodeName(file.path.c_str())).fileName();
     return QStringLiteral("%1: %2 von %3 Byte, %4")
         .arg(name, Grouped(file.bytes), Grouped(file.capacity),
-             file.bytes <= file.capacity ? QStringLiteral("passt")
-                                         : QStringLiteral("passt nicht"));
+             file.bytes <= file.capacity ? QStringLiteral("passt") : QStringLiteral("passt nicht"));
 }
 
 QString ResultSentence(const QString& outputName, const encode::Outcome& outcome) {
@@ -148,11 +147,16 @@ namespace {
 // Ton aus", "4 chapters" → "4 Kapitel". What it does not know stays as it is.
 QString GermanStream(QString item) {
     static const std::pair<const char*, const char*> kWords[] = {
-        {"cover picture stream ", "Titelbild "}, {"video stream ", "Bildspur "},
-        {"audio stream ", "Tonspur "},           {"subtitle stream ", "Untertitel "},
-        {"attachment stream ", "Anhang "},       {"data stream ", "Datenspur "},
-        {" channels,", " Kanäle,"},              {" channels)", " Kanäle)"},
-        {" channel,", " Kanal,"},                {" channel)", " Kanal)"},
+        {"cover picture stream ", "Titelbild "},
+        {"video stream ", "Bildspur "},
+        {"audio stream ", "Tonspur "},
+        {"subtitle stream ", "Untertitel "},
+        {"attachment stream ", "Anhang "},
+        {"data stream ", "Datenspur "},
+        {" channels,", " Kanäle,"},
+        {" channels)", " Kanäle)"},
+        {" channel,", " Kanal,"},
+        {" channel)", " Kanal)"},
         {": audio off", ": Ton aus"},
     };
     for (const auto& [english, german] : kWords)

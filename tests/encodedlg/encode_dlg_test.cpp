@@ -39,12 +39,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         // 6 s of a small moving picture with sound.
-        ASSERT_EQ(QProcess::execute(
-                      QStringLiteral("ffmpeg"),
-                      {"-v", "error", "-f", "lavfi", "-i", "testsrc2=size=160x90:rate=25", "-f",
-                       "lavfi", "-i", "sine=frequency=440", "-t", "6", "-c:v", "mpeg4", "-c:a",
-                       "aac", Film()}),
-                  0);
+        ASSERT_EQ(
+            QProcess::execute(
+                QStringLiteral("ffmpeg"),
+                {"-v", "error", "-f", "lavfi", "-i", "testsrc2=size=160x90:rate=25", "-f", "lavfi",
+                 "-i", "sine=frequency=440", "-t", "6", "-c:v", "mpeg4", "-c:a", "aac", Film()}),
+            0);
     }
 
     QString Film() const { return folder.filePath(QStringLiteral("film.mkv")); }
@@ -156,9 +156,8 @@ TEST_F(EncodeDialog, MakesFilesThatFitAndRemembersTheChoices) {
         const QString name = QStringLiteral("film.tessarin.part%1.mkv").arg(part);
         const QFileInfo file(folder.filePath(name));
         EXPECT_LE(file.size(), 204800) << name.toStdString();
-        EXPECT_EQ(lines[part - 1],
-                  QStringLiteral("%1: %2 von 204.800 Byte, passt")
-                      .arg(name, QLocale(QLocale::German).toString(file.size())));
+        EXPECT_EQ(lines[part - 1], QStringLiteral("%1: %2 von 204.800 Byte, passt")
+                                       .arg(name, QLocale(QLocale::German).toString(file.size())));
     }
     // Screen readers hear the progress and the result.
     QAccessibleInterface* progress =
@@ -179,8 +178,9 @@ TEST_F(EncodeDialog, MakesFilesThatFitAndRemembersTheChoices) {
 
     QFile stored(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Orvanholt/Tessarin.reg");
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(stored.readAll().contains("\\Encodesettings]\n\"Video_Codec\"=hex:00\n"
-                                          "\"Audio_Codec\"=hex:00\n\"Speed\"=hex:00\n"));
+    EXPECT_TRUE(
+        stored.readAll().contains("\\Encodesettings]\n\"Video_Codec\"=hex:00\n"
+                                  "\"Audio_Codec\"=hex:00\n\"Speed\"=hex:00\n"));
 }
 
 TEST_F(EncodeDialog, CancellingLeavesNothingBehind) {
@@ -190,9 +190,7 @@ TEST_F(EncodeDialog, CancellingLeavesNothingBehind) {
     const QStringList before = FolderFiles();
     Click(dlg, kEncodeStart);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            return qobject_cast<QProgressBar*>(dlg->GetDlgItem(kEncodeProgress))->value() > 0;
-        },
+        [&] { return qobject_cast<QProgressBar*>(dlg->GetDlgItem(kEncodeProgress))->value() > 0; },
         60000));
     Click(dlg, kEncodeCancel);
     ASSERT_TRUE(WaitForEnd(dlg));
