@@ -62,6 +62,36 @@ int64_t NextRate(const std::vector<RatePoint>& tried, int64_t videoBytes) {
     return std::max<int64_t>(1, static_cast<int64_t>(std::floor(rate)));
 }
 
+std::vector<int64_t> KeyFrameTimes(std::vector<SourceFrame> frames, int64_t parts,
+                                   double gopSeconds, double shortestSeconds, double fps) {
+    std::vector<int64_t> times;
+    if (frames.empty() || parts < 1 || fps <= 0) return times;
+    std::sort(frames.begin(), frames.end(), [](const SourceFrame& a, const SourceFrame& b) {
+        return a.ptsMicroseconds < b.ptsMicroseconds;
+    });
+    int64_t total = 0;
+    for (const SourceFrame& f : frames)
+        total += f.bytes;
+    const double seconds =
+        static_cast<double>(frames.back().ptsMicroseconds - frames.front().ptsMicroseconds) / 1e6 +
+        1 / fps;
+    const double share = std::max(static_cast<double>(total) / static_cast<double>(parts) / 100,
+                                  static_cast<double>(total) * gopSeconds / seconds);
+    const auto shortest = static_cast<int64_t>(shortestSeconds * 1e6);
+    const auto halfFrame = static_cast<int64_t>(5e5 / fps);
+    int64_t last = frames.front().ptsMicroseconds;
+    double since = 0;  // bytes since the last key frame
+    for (const SourceFrame& f : frames) {
+        if (since >= share && f.ptsMicroseconds - last >= shortest) {
+            times.push_back(f.ptsMicroseconds - halfFrame);
+            last = f.ptsMicroseconds;
+            since = 0;
+        }
+        since += static_cast<double>(f.bytes);
+    }
+    return times;
+}
+
 CutPlan PlanCuts(const std::vector<CutPacket>& packets, int64_t capacity, int64_t parts,
                  const PartCost& cost, const std::vector<int64_t>& allowance) {
     CutPlan plan;

@@ -51,6 +51,25 @@ struct RatePoint {
 // overshoots more at higher rates). At most doubled or halved.
 int64_t NextRate(const std::vector<RatePoint>& tried, int64_t videoBytes);
 
+// A video packet of the source: when it is shown and its bytes.
+struct SourceFrame {
+    int64_t ptsMicroseconds = 0;
+    int64_t bytes = 0;
+};
+
+// Where to force key frames so that no key-frame interval holds much more
+// than a hundredth of a part, judged by the source's own bytes: a dense
+// stretch of a film (action, detail) is dense in its source too, and there
+// an interval of a hundredth of the part's duration would hold far more than
+// a hundredth of its bytes, all of which a cut there may waste. A new
+// interval begins once the source's bytes of an interval of `gopSeconds` at
+// its mean rate (and at least a hundredth of a part's share) have passed,
+// but not within `shortestSeconds`; the encoder keeps its own interval of
+// `gopSeconds` besides. The times are on the frames' time line, half a
+// frame before their frame.
+std::vector<int64_t> KeyFrameTimes(std::vector<SourceFrame> frames, int64_t parts,
+                                   double gopSeconds, double shortestSeconds, double fps);
+
 // One packet of the encoded film, in the order the cut sees them (by
 // decoding time, streams interleaved).
 struct CutPacket {

@@ -272,6 +272,10 @@ Outcome Runner::Run() {
     // second at the rate that its measured bytes leave.
     const std::string audioFile = m_plan.audioStream >= 0 ? m_work.Path() + "/audio.mka" : "";
     m_meter.Begin(Step::Pass1);
+    if (!PlaceKeyFrames(&m_plan, m_stop) && m_stop.load()) {
+        Fail(Failure::Cancelled, "cancelled");
+        return m_outcome;
+    }
     if (!RunStep(Pass1Command(m_plan, m_work.Path(), m_plan.firstVideoRate, audioFile),
                  "in the first pass") ||
         (!audioFile.empty() && !MeasureAudio(audioFile)))

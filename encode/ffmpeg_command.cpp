@@ -1,4 +1,5 @@
 // The ffmpeg command lines of the job's steps (job_plan.h).
+#include <algorithm>
 #include <cstdio>
 
 #include "encode/job_plan.h"
@@ -39,6 +40,14 @@ std::string X265Escaped(const std::string& text) {
     return out;
 }
 
+// "12.345678": seconds as ffmpeg reads a time.
+std::string Seconds(int64_t us) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%lld.%06lld", static_cast<long long>(us / 1000000),
+                  static_cast<long long>(us % 1000000));
+    return t;
+}
+
 std::string StatsPrefix(const std::string& work) {
     return work + "/stats";
 }
@@ -60,6 +69,14 @@ void AddVideo(Args& a, const JobPlan& plan, const std::string& work, int pass, i
     Add(a, {"-fps_mode", "passthrough", "-pix_fmt", "yuv420p", "-c:v", EncoderName(s.video), "-b:v",
             std::to_string(rate)});
     if (plan.gopFrames > 0) Add(a, {"-g", std::to_string(plan.gopFrames)});
+    if (!plan.keyFrames.empty()) {
+        std::string times;
+        for (const int64_t us : plan.keyFrames)
+            times += (times.empty() ? "" : ",") + Seconds(us);
+        Add(a, {"-force_key_frames", times});
+        // x265 makes a forced key frame an IDR only when told.
+        if (s.video == VideoCodec::H265) Add(a, {"-forced-idr", "1"});
+    }
     const std::string passText = std::to_string(pass);
     switch (s.video) {
         case VideoCodec::H264:
@@ -125,12 +142,8 @@ std::string PartFile(const JobPlan& plan, const std::string& work, int64_t part)
 Args CutCommand(const JobPlan& plan, const std::string& work, const std::string& input,
                 const std::vector<int64_t>& cutMicroseconds) {
     std::string times;
-    for (const int64_t us : cutMicroseconds) {
-        char t[32];
-        std::snprintf(t, sizeof t, "%s%lld.%06lld", times.empty() ? "" : ",",
-                      static_cast<long long>(us / 1000000), static_cast<long long>(us % 1000000));
-        times += t;
-    }
+    for (const int64_t us : cutMicroseconds)
+        times += (times.empty() ? "" : ",") + Seconds(std::max<int64_t>(us, 0));
     // The segment muxer numbers its files through a printf pattern: a '%'
     // of the folder's own name is doubled.
     std::string pattern;

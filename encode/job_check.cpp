@@ -309,6 +309,23 @@ Outcome Prepare(const JobSpec& spec, JobPlan* plan) {
     return ok;
 }
 
+bool PlaceKeyFrames(JobPlan* plan, const std::atomic<bool>& stop) {
+    if (plan->budget.parts <= 1) return true;
+    const media::PacketList list = media::ScanPackets(plan->spec.source, stop);
+    if (!list.ok) return false;
+    std::vector<SourceFrame> frames;
+    for (const media::PacketFacts& p : list.packets) {
+        if (p.stream == plan->videoStream && p.ptsMicroseconds != INT64_MIN)
+            frames.push_back({p.ptsMicroseconds - list.startMicroseconds, p.bytes});
+    }
+    // Intervals of a quarter of a second at least; VP9's rate control
+    // overshoots with intervals below a second, so half a second there.
+    const double shortest = plan->spec.video == VideoCodec::VP9 ? 0.5 : 0.25;
+    plan->keyFrames =
+        KeyFrameTimes(frames, plan->budget.parts, plan->budget.gopSeconds, shortest, plan->fps);
+    return true;
+}
+
 Outcome Check(const JobSpec& spec) {
     JobPlan plan;
     return Prepare(spec, &plan);
@@ -319,6 +336,8 @@ std::vector<std::vector<std::string>> PlannedCommands(const JobSpec& spec, Outco
     Outcome o = Prepare(spec, &plan);
     if (refusal != nullptr) *refusal = o;
     if (!o.Ok()) return {};
+    const std::atomic<bool> never{false};
+    PlaceKeyFrames(&plan, never);
     const std::string work = WorkFolder::Placeholder(spec.output);
     const std::string audio = plan.audioStream >= 0 ? work + "/audio.mka" : "";
     const std::string encoded = work + "/encoded1" + Extension(plan.container);

@@ -29,7 +29,8 @@ struct JobPlan {
     int width = 0, height = 0;  // of the output picture
     bool scale = false;         // to width x height; else cropped to it when odd
     double fps = 0;
-    int gopFrames = 0;  // 0: the codec's own key-frame interval
+    int gopFrames = 0;               // 0: the codec's own key-frame interval
+    std::vector<int64_t> keyFrames;  // µs on the output's time line: forced key frames
     BudgetInputs budget;
     int64_t firstVideoRate = 0;  // bit/s, before anything is measured
     int64_t floorVideoRate = 0;  // bit/s
@@ -40,6 +41,11 @@ struct JobPlan {
 
 // Check's work: fills `plan` or returns the refusal.
 Outcome Prepare(const JobSpec& spec, JobPlan* plan);
+
+// For a film in parts, reads the whole source's video packets and places
+// key frames where its bytes are dense (KeyFrameTimes). False when reading
+// was stopped or failed (the codec's own key frames then stay).
+bool PlaceKeyFrames(JobPlan* plan, const std::atomic<bool>& stop);
 
 // The steps' commands, as argument vectors starting with the program. Paths
 // are handed to ffmpeg as file: URLs, so that no name is taken for another

@@ -244,7 +244,7 @@ int RunEncode(const CalcOptions& o, const Calculation& c, const FilmSource& sour
         const auto commands = encode::PlannedCommands(spec, &refusal);
         if (!refusal.Ok()) {
             PrintFailure(refusal, err);
-            return ExitStatus(refusal);
+            return kExitUsage;
         }
         for (const auto& command : commands) {
             std::string line;
@@ -256,8 +256,11 @@ int RunEncode(const CalcOptions& o, const Calculation& c, const FilmSource& sour
     }
     // The calculation first, before the job's long run.
     if (!o.json) out << calculation << std::flush;
+    // Whatever is found before encoding (a folder that cannot be written
+    // too) is refused with the usage errors' status.
     encode::Outcome outcome = encode::Check(spec);
-    if (outcome.Ok()) {
+    const bool refused = !outcome.Ok();
+    if (!refused) {
         encode::EncodeJob job;
         ProgressPrinter printer(err);
         {
@@ -271,7 +274,7 @@ int RunEncode(const CalcOptions& o, const Calculation& c, const FilmSource& sour
     else if (outcome.Ok())
         out << EncodeText(outcome);
     if (!outcome.Ok()) PrintFailure(outcome, err);
-    return ExitStatus(outcome);
+    return refused ? kExitUsage : ExitStatus(outcome);
 }
 
 }  // namespace calc

@@ -50,6 +50,24 @@ TEST(PlanCuts, FillsEachPartToItsLastKeyFrameAndNeverOver) {
     }
 }
 
+TEST(KeyFrameTimes, CloserWhereTheSourceIsDense) {
+    // Ten seconds at 25 frames: 100 bytes a frame, then 400 from frame 125.
+    std::vector<encode::SourceFrame> frames;
+    for (int i = 0; i < 250; ++i)
+        frames.push_back({i * 40'000, i < 125 ? 100 : 400});
+    // An interval of one second at the mean rate is 6250 bytes: 63 frames,
+    // then 16; half a frame (20 ms) before each.
+    const auto at = [](std::vector<int64_t> frameNumbers) {
+        for (int64_t& f : frameNumbers)
+            f = f * 40'000 - 20'000;
+        return frameNumbers;
+    };
+    EXPECT_EQ(encode::KeyFrameTimes(frames, 2, 1, 0.25, 25),
+              at({63, 126, 142, 158, 174, 190, 206, 222, 238}));
+    // Never closer than the shortest interval.
+    EXPECT_EQ(encode::KeyFrameTimes(frames, 2, 1, 1, 25), at({63, 126, 151, 176, 201, 226}));
+}
+
 TEST(NextRate, ScalesFromOnePassAndInterpolatesBetweenTwo) {
     // One pass: in proportion.
     EXPECT_EQ(encode::NextRate({{1000, 2000}}, 1900), 950);
