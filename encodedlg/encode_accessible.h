@@ -1,5 +1,6 @@
 // What the encode dialog tells assistive technology beyond the toolkit's own
-// interfaces: the labels that say the step and the result are
+// interfaces: the codec lists keep their names and offer the entry shown as
+// their value; the labels that say the step and the result are
 // notifications, named by their text, and each new text is announced, so
 // that a screen reader speaks it without the focus moving there (as it
 // speaks the main window's status bar). The progress bar's value and the

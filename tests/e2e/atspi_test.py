@@ -2,13 +2,13 @@
 AT-SPI: every control's role, name and value; linked captions; the value
 labels and their events after a new duration is typed; the drop-down lists;
 the sliders' value texts; the status bar's parts, its announcement and its
-action; the Info dialog's name and description; and, started with a film
-file, the announced message of the duration taken from it.
+action; the Info dialog's name and description; started with a film
+file, the announced message of the duration taken from it; and "Film
+kodieren" with a job run to its end.
 
 Run by run_atspi_test.sh, which provides a virtual display and a private
 session bus. This script starts the accessibility bus and the program itself
-and ends both. It never acts on the "Steuerung" menu: the only menu item it
-acts on is "Automatisch berechnen" under "Optionen".
+and ends both. It never acts on the "Steuerung" menu.
 """
 
 import os
@@ -461,6 +461,75 @@ def check_film_from_command_line(program, env, folder):
         check(run.wait(timeout=10) == 0, "the program with a film ends with status 0")
 
 
+def named_in(top, wanted):
+    """The object named `wanted` below `top`, or None; the file list's lines
+    come and go while the job runs."""
+    try:
+        return next((o for o in walk(top) if name(o) == wanted), None)
+    except GLib.Error:
+        return None
+
+
+def check_encode_dialog(program, env, folder):
+    """"Film kodieren" opened from the menu: its controls named and described,
+    the progress bar's value, the step and the result announced, each file's
+    line heard whole."""
+    film = os.path.join(folder, "clip.mkv")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc2=size=160x90:rate=25",
+                    "-f", "lavfi", "-i", "sine", "-t", "6", "-c:v", "mpeg4", "-c:a", "aac", film],
+                   check=True, timeout=60)
+    # Two parts of 256 KByte for the six seconds.
+    os.makedirs(os.path.join(folder, "Orvanholt"), exist_ok=True)
+    with open(os.path.join(folder, "Orvanholt", "Tessarin.reg"), "w", encoding="utf-8") as f:
+        f.write("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvanholt\\Tessarin\\Sizesettings]\n"
+                "\"Size_Value\"=hex:00,00,08,00,00,00,00,00\n"
+                "\"CD_Count\"=hex:02,00,00,00,00,00,00,00\n")
+    # What was announced, as it was said at the time.
+    announced = []
+
+    def on_announcement(event):
+        if event.source.getRoleName() == "notification":
+            announced.append(event.source.name)
+
+    pyatspi.Registry.registerEventListener(on_announcement, "object:state-changed:showing")
+    run = subprocess.Popen([program, film], env=env)
+    try:
+        window = wait_for(lambda: find_window("Tessarin v1.26", "frame"), "the window with a clip",
+                          20)
+        bar = next(o for o in walk(window) if name(o) == "Statusleiste")
+        wait_for(lambda: name(bar.getChildAtIndex(0)).startswith("Videolänge aus clip.mkv"),
+                 "the clip's duration")
+        press(find_option(window, "Film kodieren…", "Film"))
+        dialog = wait_for(lambda: find_window("Film kodieren", "dialog"), "the encode dialog")
+        found = {name(o): o for o in walk(dialog)}
+        for label, role in (("Videocodec", "combo box"), ("Audiocodec", "combo box"),
+                            ("Schneller oder besser", "slider"), ("Zieldatei", "text"),
+                            ("Durchsuchen", "push button"), ("Fortschritt", "progress bar"),
+                            ("Kodieren", "push button"), ("Abbrechen", "push button")):
+            obj = found.get(label)
+            check(obj is not None and obj.getRoleName() == role,
+                  f"{label}: {obj.getRoleName() if obj else None}, expected {role}")
+            check(obj is not None and description(obj) != "", f"{label} has a description")
+        check(text(found["Zieldatei"]) == os.path.join(folder, "clip.tessarin.mkv"),
+              f"the target {text(found['Zieldatei'])!r}")
+        press(found["Kodieren"])
+        done = "clip.tessarin.mkv ist fertig: alle 2 Dateien passen."
+        result = wait_for(lambda: named_in(dialog, done), "the result", 120)
+        check(result.getRoleName() == "notification", f"result role {result.getRoleName()!r}")
+        wait_for(lambda: done in announced, "the result announced")
+        check(any(said.endswith("Durchgang") for said in announced),
+              f"the step announced: {announced}")
+        check(found["Fortschritt"].queryValue().currentValue == 100, "the progress at 100")
+        lines = [name(item) for item in found["Dateien"]]
+        check(len(lines) == 2 and all(line.startswith(f"clip.tessarin.part{i + 1}.mkv: ")
+                                      and line.endswith(" von 262.144 Byte, passt")
+                                      for i, line in enumerate(lines)), f"file lines {lines}")
+    finally:
+        pyatspi.Registry.deregisterEventListener(on_announcement, "object:state-changed:showing")
+        run.terminate()
+        check(run.wait(timeout=10) == 0, "the program after encoding ends with status 0")
+
+
 def bus_launched():
     asked = subprocess.run(
         ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
@@ -508,6 +577,7 @@ def main():
             check(False, "the program did not end")
     try:
         check_film_from_command_line(program, env, config.name)
+        check_encode_dialog(program, env, config.name)
     except Exception as e:
         check(False, f"{type(e).__name__}: {e}")
     finally:
