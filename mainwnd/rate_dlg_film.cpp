@@ -43,6 +43,8 @@ const char* GermanReason(media::ProbeError error) {
         case media::ProbeError::Folder:
             return "ein Ordner, keine Datei";
         case media::ProbeError::NotReadable:
+            return "das Lesen schlug fehl";
+        case media::ProbeError::NoPermission:
             return "kein Lesezugriff";
         case media::ProbeError::Empty:
             return "die Datei ist leer";
