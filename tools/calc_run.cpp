@@ -9,6 +9,7 @@
 #include "tools/calc_apply.h"
 #include "tools/calc_options.h"
 #include "tools/calc_output.h"
+#include "tools/calc_probe.h"
 
 namespace calc {
 
@@ -67,7 +68,7 @@ int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostr
     }
     std::optional<FilmSource> source;
     if (o.durationOf) {
-        const media::ProbeResult probe = media::ProbeFilm(*o.durationOf);
+        const media::ProbeResult probe = ProbeWatched(*o.durationOf);
         if (!probe.Ok()) {
             err << "tessarin-calc: " << media::ErrorSentence(probe.error, *o.durationOf) << "\n";
             return kExitUsage;

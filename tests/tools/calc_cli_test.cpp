@@ -2,9 +2,12 @@
 // its standard output, standard error and exit status.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -22,13 +25,11 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs the program with `args`, split at blanks, in this process's
-// environment; its two outputs go through files, so neither can block it.
-Outcome RunCalc(const std::string& args) {
-    std::vector<std::string> words{TESSARIN_CALC};
-    std::istringstream in(args);
-    for (std::string w; in >> w;)
-        words.push_back(w == "''" ? "" : w);
+// Runs the program with the arguments `words`, in this process's environment
+// and `preload` (LD_PRELOAD) when given; its two outputs go through files,
+// so neither can block it.
+Outcome RunWords(std::vector<std::string> words, const std::string& preload = "") {
+    words.insert(words.begin(), TESSARIN_CALC);
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
@@ -43,11 +44,21 @@ Outcome RunCalc(const std::string& args) {
     if (pid == 0) {
         dup2(outFd, 1);
         dup2(errFd, 2);
+        if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
         execv(argv[0], argv.data());
         _exit(127);
     }
+    // Ended after half a minute whatever it does: a read that hangs must not
+    // hold up the test.
     int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
+    for (int waited = 0; waitpid(pid, &wstatus, WNOHANG) == 0; ++waited) {
+        if (waited == 3000) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &wstatus, 0);
+            break;
+        }
+        usleep(10 * 1000);
+    }
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     close(outFd);
     close(errFd);
@@ -61,6 +72,15 @@ Outcome RunCalc(const std::string& args) {
     run.out = slurp(outPath);
     run.err = slurp(errPath);
     return run;
+}
+
+// `args` split at blanks; '' is an empty argument.
+Outcome RunCalc(const std::string& args) {
+    std::vector<std::string> words;
+    std::istringstream in(args);
+    for (std::string w; in >> w;)
+        words.push_back(w == "''" ? "" : w);
+    return RunWords(words);
 }
 
 // The JSON line for the given numbers, with the keys in the program's order.
@@ -317,6 +337,26 @@ TEST_F(TessarinCalcFilm, AFileWithoutADurationIsNamedOnOneLine) {
         EXPECT_EQ(r.out, "") << name;
         EXPECT_TRUE(r.err.starts_with("tessarin-calc: " + path + ": " + problem)) << r.err;
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+}
+
+// A read that never gets its bytes ends with the timeout error in about ten
+// seconds: from a pipe that no one writes to (the probe's own deadline), and
+// from a file whose read the kernel holds, as a hard-mounted network share
+// that stopped answering does (here a preloaded pread that never returns).
+TEST_F(TessarinCalcFilm, AReadThatHangsEndsWithTheTimeoutError) {
+    ASSERT_FALSE(dir_.empty()) << "ffmpeg could not make the films";
+    const std::string pipe = dir_ + "/unwritten.mkv", held = dir_ + "/held.stalled";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_EQ(link((dir_ + "/both.mkv").c_str(), held.c_str()), 0);
+    for (const auto& [file, preload] : {std::pair{pipe, ""}, std::pair{held, STALLED_READS}}) {
+        const auto before = std::chrono::steady_clock::now();
+        const Outcome r = RunWords({"--duration-of", file}, preload);
+        const auto took = std::chrono::steady_clock::now() - before;
+        EXPECT_EQ(r.status, 2) << file;
+        EXPECT_EQ(r.err, "tessarin-calc: " + file +
+                             ": reading took longer than 10 seconds and was given up\n");
+        EXPECT_LT(took, std::chrono::seconds(12)) << file;
     }
 }
 
