@@ -262,19 +262,19 @@ TEST_F(TessarinCalcFilm, TakesTheFilesDurationAndTellsItsPicture) {
     const LineCase cases[] = {
         {"--duration-of DIR/both.mkv --video 100 --json", 0,
          withSource(Json(11, 128, 100, 11 * 228 * 128 + 20512, 2, false, "\"size\""),
-                    "/both.mkv\",\"duration_seconds\":11,\"width\":64,\"height\":48,\"fps\":25}"
-                    ",\"bits_per_pixel\":1.33")},
+                    "/both.mkv\",\"duration_seconds\":11,\"width\":64,\"height\":48,\"fps\":25,"
+                    "\"audio\":true},\"bits_per_pixel\":1.33")},
         // The frame rate 30000/1001; the duration is given last, so the video
         // rate is solved: 5734319 quo 2 - 128.
         {"--cds 1 --duration-of DIR/ntsc.mkv --json", 0,
          withSource(Json(2, 128, 2867031, 700 * kMB, 1, false, "\"video\""),
                     "/ntsc.mkv\",\"duration_seconds\":2,\"width\":320,\"height\":240,"
-                    "\"fps\":29.97},\"bits_per_pixel\":1275.51")},
+                    "\"fps\":29.97,\"audio\":false},\"bits_per_pixel\":1275.51")},
         // Sound alone: no picture, no bits per pixel.
         {"--duration-of DIR/sound.m4a --video 100 --json", 0,
          withSource(Json(4, 128, 100, 4 * 228 * 128 + 20512, 2, false, "\"size\""),
                     "/sound.m4a\",\"duration_seconds\":4,\"width\":null,\"height\":null,"
-                    "\"fps\":null},\"bits_per_pixel\":null")},
+                    "\"fps\":null,\"audio\":true},\"bits_per_pixel\":null")},
         {"--duration-of DIR/both.mkv --video 100", 0,
          "Quelle:             " + dir_ +
              "/both.mkv\n"
@@ -338,6 +338,19 @@ TEST_F(TessarinCalcFilm, AFileWithoutADurationIsNamedOnOneLine) {
         EXPECT_TRUE(r.err.starts_with("tessarin-calc: " + path + ": " + problem)) << r.err;
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
     }
+}
+
+// A name with a newline, a tab or an escape stays on its row, escaped; a
+// film without sound says so.
+TEST_F(TessarinCalcFilm, TheSourceRowIsOneLineAndTellsAFilmWithoutSound) {
+    ASSERT_FALSE(dir_.empty()) << "ffmpeg could not make the films";
+    const std::string odd = dir_ + "/new\nline\tand\x1b[31m.mkv";
+    ASSERT_EQ(link((dir_ + "/video10.mkv").c_str(), odd.c_str()), 0);
+    const Outcome r = RunWords({"--duration-of", odd});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.starts_with("Quelle:             " + dir_ +
+                                  "/new\\nline\\tand\\x1b[31m.mkv (ohne Ton)\n"))
+        << r.out;
 }
 
 // A read that never gets its bytes ends with the timeout error in about ten
