@@ -55,5 +55,5 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromLatin1(version::kText));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(version::kAppId));
     CRateApp theApp(app);
-    return theApp.InitInstance(QString::fromLocal8Bit(line.film.c_str()));
+    return theApp.InitInstance(QByteArray::fromStdString(line.film));
 }
