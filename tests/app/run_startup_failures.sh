@@ -57,7 +57,9 @@ expect "a chosen platform that cannot start" "\"nosuchplatform\" chosen by QT_QP
   QT_QPA_PLATFORM=nosuchplatform DISPLAY="$x_display"
 # Arguments it does not take: exit status 2 and one line naming them, before
 # any display is looked at.
-for case in "film.mkv other.mkv|other.mkv" "--help|--help" "film.mkv -platform offscreen|-platform"; do
+# The session manager's "-session ID" is taken, and nothing else with it.
+for case in "film.mkv other.mkv|other.mkv" "--help|--help" "film.mkv -platform offscreen|-platform" \
+  "-session|-session" "-session 1_2 -session 3_4|-session" "-session 1_2 -name x|-name"; do
   args=${case%|*} named=${case#*|} rc=0
   # shellcheck disable=SC2086 # each case is a list of arguments
   err=$(env -u DISPLAY timeout 20 "$program" $args 2>&1 >/dev/null) || rc=$?
