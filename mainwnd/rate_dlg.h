@@ -5,7 +5,9 @@
 // pixel amounts; there is no layout engine.
 #pragma once
 
+#include <QByteArray>
 #include <QIcon>
+#include <QPoint>
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -86,8 +88,10 @@ public:
     bool OnNotify(NotifyHeader* header);
 
     // Takes the duration of the film at `path`, read off the window's
-    // thread; the latest request wins. From the command line, a file that
-    // cannot be read is also named on standard error.
+    // thread; the latest request wins. `path` as the file system names it
+    // (bytes, not always UTF-8), or as text chosen or typed. From the command
+    // line, a file that cannot be read is also named on standard error.
+    void OpenFilm(const QByteArray& path, bool fromCommandLine = false);
     void OpenFilm(const QString& path, bool fromCommandLine = false);
     bool FilmReadPending() const;
 
@@ -144,10 +148,12 @@ private:
     void OnAudioOff();
     void EnableControls(std::initializer_list<int> ids, bool enable);
 
-    // A film file's duration.
-    void OnFilmRead(const QString& path, const media::ProbeResult& result);
-    void ShowFilmMessage(const QString& format, const QString& path);
-    bool OnEditDrag(QEvent* event);
+    // A film file's duration; `messageAt` in the window's coordinates.
+    void ReadFilm(const QByteArray& path, bool fromCommandLine, QPoint messageAt);
+    void OnFilmRead(const QByteArray& path, const media::ProbeResult& result);
+    void TellFilm(const QString& format, const QByteArray& path, bool besideOnly);
+    void ShowFilmMessage(const QString& format, const QByteArray& path);
+    bool OnEditDrag(QObject* edit, QEvent* event);
 
     // Sliders.
     void UpdateSlider(int which);
@@ -228,4 +234,5 @@ private:
     SystemExitRequests* m_systemExit = nullptr;
     FilmReader* m_filmReader = nullptr;
     bool m_bFilmFromCommandLine = false;
+    QPoint m_filmMessageAt;  // where a message is shown beside the status bar
 };

@@ -9,6 +9,7 @@
 #include "tools/calc_apply.h"
 #include "tools/calc_options.h"
 #include "tools/calc_output.h"
+#include "tools/calc_probe.h"
 
 namespace calc {
 
@@ -27,7 +28,8 @@ constexpr const char* kHelp =
     "\n"
     "  --duration T      H:MM:SS or seconds\n"
     "  --duration-of F   the duration of film or sound file F, rounded up to seconds;\n"
-    "                    also shows its picture size, frame rate and bits per pixel\n"
+    "                    also shows its picture size, frame rate, sound and bits per\n"
+    "                    pixel\n"
     "  --audio KBIT      audio bitrate, 1 kBit = 1024 bits\n"
     "  --no-audio        a film without audio (\"Aus\")\n"
     "  --video KBIT      video bitrate, 1 kBit = 1024 bits\n"
@@ -43,8 +45,8 @@ constexpr const char* kHelp =
     "\n"
     "Solved: --solve; else the one quantity neither given nor locked; else the\n"
     "first free one of Tessarin's order for the last quantity given.\n"
-    "Exit status: 0 valid, 1 values out of range (\"Fehlerhaft\"), 2 usage error\n"
-    "or a file without a duration.\n"
+    "Exit status: 0 valid, 1 values out of range (\"Fehlerhaft\"), 2 usage error,\n"
+    "a file without a duration, or one not read within 10 seconds.\n"
     "Example: tessarin-calc --duration-of film.mkv --cds 2 --audio 128\n"
     "See tessarin-calc(1).\n";
 
@@ -67,7 +69,7 @@ int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostr
     }
     std::optional<FilmSource> source;
     if (o.durationOf) {
-        const media::ProbeResult probe = media::ProbeFilm(*o.durationOf);
+        const media::ProbeResult probe = ProbeWatched(*o.durationOf);
         if (!probe.Ok()) {
             err << "tessarin-calc: " << media::ErrorSentence(probe.error, *o.durationOf) << "\n";
             return kExitUsage;
