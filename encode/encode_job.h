@@ -1,8 +1,9 @@
 // The encode job: from a film and the calculation's plan to one file per
 // part, each measured on disk to be at most its capacity. It runs the ffmpeg
-// program as a child process (the audio first, then two video passes, a
-// corrected second pass when the measured size is over or leaves much
-// unused, and a cut at key frames into parts), reports its progress and can
+// program as a child process (the video's first pass with the audio encoded
+// alongside and measured, the second pass, a corrected second pass when the
+// measured size is over or leaves much unused, and a cut at key frames into
+// parts), reports its progress and can
 // be cancelled from another thread. It writes outputs under temporary names
 // and renames them only when they are complete and measured: a failed or
 // cancelled job leaves nothing behind. No Qt; messages are English, callers
@@ -22,7 +23,10 @@ namespace encode {
 enum class VideoCodec { H264, H265, VP9 };
 enum class AudioCodec { AAC, Opus, MP3 };
 
-// The plan exactly as the calculation made it.
+// The plan exactly as the calculation made it. The job computes the video
+// rate itself from the budget (parts × partCapacity) less what the
+// calculation leaves out (the container, the audio as encoded, the cuts) and
+// the film's exact duration.
 struct Plan {
     int64_t videoKbit = 0;  // kBit/s of 1024 bits
     int64_t audioKbit = 0;  // kBit/s of 1024 bits; not used when audioOff
@@ -46,6 +50,9 @@ struct JobSpec {
     std::string ffmpeg;  // the program; empty: "ffmpeg" found on PATH
 };
 
+// The job's steps in order. The audio is encoded during the first pass
+// (one read of the source, the sound's encoder beside the video's), so a
+// run reports Pass1, Pass2 (attempt 1 to 3), Cut; Audio is not reported.
 enum class Step { Audio, Pass1, Pass2, Cut };
 
 struct Progress {
@@ -84,7 +91,7 @@ enum class Failure {
 bool RefusedBeforeEncoding(Failure failure);
 
 struct OutputFile {
-    std::string path;  // as the output was given, with its part suffix
+    std::string path;   // as the output was given, with its part suffix
     int64_t bytes = 0;  // measured on disk
     int64_t capacity = 0;
 };
@@ -94,12 +101,12 @@ struct Outcome {
     std::string message;  // one English line; empty on success
     std::string details;  // the last lines of ffmpeg's error output, if any
     media::ProbeError probeError = media::ProbeError::None;  // SourceUnreadable
-    std::vector<std::string> existing;                        // OutputExists
-    std::vector<OutputFile> files;                            // in part order
+    std::vector<std::string> existing;                       // OutputExists
+    std::vector<OutputFile> files;                           // in part order
     int64_t videoKbit = 0;  // the rate of the second pass that was kept
     int pass2Runs = 0;
-    bool withAudio = false;             // the files hold sound
-    std::vector<std::string> leftOut;   // one short description per stream
+    bool withAudio = false;            // the files hold sound
+    std::vector<std::string> leftOut;  // one short description per stream
     bool Ok() const { return failure == Failure::None; }
 };
 
@@ -111,9 +118,14 @@ std::vector<std::string> OutputNames(const std::string& output, int64_t parts);
 // and checks the plan, the names and the program. Takes well under a second.
 Outcome Check(const JobSpec& spec);
 
-// The ffmpeg commands a run would start, as argument vectors, with the video
-// rate the plan gives before anything is measured. Empty with a refusal in
-// `refusal` (what Check would say).
+// The ffmpeg commands a run would start, as argument vectors: with the video
+// rate planned from the budget before anything is measured (the audio at its
+// nominal rate), and with the cuts at even shares of the duration, where a
+// run places them at key frames after measuring. Its working folder is named
+// by its pattern, ".NAME.tessarin-XXXXXX". For a film in parts it reads the
+// whole source's packets (where to force key frames), which takes seconds
+// for a large film. Empty with a refusal in `refusal` (what Check would
+// say).
 std::vector<std::vector<std::string>> PlannedCommands(const JobSpec& spec, Outcome* refusal);
 
 class EncodeJob {

@@ -227,17 +227,20 @@ ProbeResult Probe(Source& s) {
 
 }  // namespace
 
+ProbeError ErrorOfErrno(int e) {
+    return e == ENOENT || e == ENOTDIR || e == ENAMETOOLONG ? ProbeError::Missing
+           : e == EISDIR                                    ? ProbeError::Folder
+           : e == EACCES || e == EPERM                      ? ProbeError::NoPermission
+                                                            : ProbeError::NotReadable;
+}
+
 ProbeResult ProbeFilm(const std::string& path) {
     Source s;
     ProbeResult r;
     // Not blocking: a pipe without a writer would hang the open itself.
     s.fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (s.fd < 0) {
-        const int e = errno;
-        r.error = e == ENOENT || e == ENOTDIR || e == ENAMETOOLONG ? ProbeError::Missing
-                  : e == EISDIR                                    ? ProbeError::Folder
-                  : e == EACCES || e == EPERM                      ? ProbeError::NoPermission
-                                                                   : ProbeError::NotReadable;
+        r.error = ErrorOfErrno(errno);
         return r;
     }
     struct stat st {};

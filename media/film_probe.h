@@ -48,6 +48,9 @@ struct ProbeResult {
     bool Ok() const { return error == ProbeError::None; }
 };
 
+// The error for an `errno` from opening or examining a file.
+ProbeError ErrorOfErrno(int errnoValue);
+
 // Reads the file at `path`. Safe to call from any thread, also from several
 // at once.
 ProbeResult ProbeFilm(const std::string& path);

@@ -5,6 +5,7 @@
 #include <mutex>
 
 extern "C" {
+#include <libavcodec/version_major.h>
 #include <libavformat/version_major.h>
 #include <libavutil/macros.h>
 #include <libavutil/version.h>
@@ -15,6 +16,7 @@ namespace media {
 namespace {
 
 constexpr char kAvformat[] = "libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR);
+constexpr char kAvcodec[] = "libavcodec.so." AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR);
 constexpr char kAvutil[] = "libavutil.so." AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR);
 
 template <typename F>
@@ -28,6 +30,8 @@ Libav* Load() {
     static Libav libav;
     void* format = dlopen(kAvformat, RTLD_NOW | RTLD_LOCAL);
     void* util = dlopen(kAvutil, RTLD_NOW | RTLD_LOCAL);
+    // Already loaded by libavformat, which needs it.
+    void* codec = dlopen(kAvcodec, RTLD_NOW | RTLD_LOCAL);
     const bool complete = Take(util, "av_log_set_level", &libav.log_set_level) &&
                           Take(util, "av_malloc", &libav.malloc) &&
                           Take(util, "av_free", &libav.free) &&
@@ -37,7 +41,13 @@ Libav* Load() {
                           Take(format, "avformat_alloc_context", &libav.alloc_context) &&
                           Take(format, "avformat_open_input", &libav.open_input) &&
                           Take(format, "avformat_find_stream_info", &libav.find_stream_info) &&
-                          Take(format, "avformat_close_input", &libav.close_input);
+                          Take(format, "avformat_close_input", &libav.close_input) &&
+                          Take(format, "av_read_frame", &libav.read_frame) &&
+                          Take(util, "av_dict_get", &libav.dict_get) &&
+                          Take(codec, "av_packet_alloc", &libav.packet_alloc) &&
+                          Take(codec, "av_packet_free", &libav.packet_free) &&
+                          Take(codec, "av_packet_unref", &libav.packet_unref) &&
+                          Take(codec, "avcodec_get_name", &libav.codec_name);
     if (!complete) return nullptr;
     libav.log_set_level(AV_LOG_QUIET);
     return &libav;

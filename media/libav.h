@@ -1,12 +1,15 @@
-// The few functions of FFmpeg's libavformat and libavutil that the probe
-// calls, loaded when the first film is probed rather than when the program
-// starts: linked, the libraries and the hundred-odd libraries they pull in
-// would cost every start of the window and the tool about 30 ms, also when
-// no film is ever read. The sonames are those of the headers built against.
+// The few functions of FFmpeg's libavformat, libavcodec and libavutil that
+// the probe and the stream scan call, loaded when the first film is read
+// rather than when the program starts: linked, the libraries and the
+// hundred-odd libraries they pull in would cost every start of the window and
+// the tool about 30 ms, also when no film is ever read. The sonames are those of the headers built
+// against.
 #pragma once
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/dict.h>
 #include <libavutil/log.h>
 #include <libavutil/mem.h>
 }
@@ -24,6 +27,13 @@ struct Libav {
     decltype(&::avformat_open_input) open_input;
     decltype(&::avformat_find_stream_info) find_stream_info;
     decltype(&::avformat_close_input) close_input;
+    // For reading a film's streams and packets (stream_scan.h).
+    decltype(&::av_read_frame) read_frame;
+    decltype(&::av_dict_get) dict_get;
+    decltype(&::av_packet_alloc) packet_alloc;
+    decltype(&::av_packet_free) packet_free;
+    decltype(&::av_packet_unref) packet_unref;
+    decltype(&::avcodec_get_name) codec_name;
 };
 
 // The functions, loaded once for every thread; null when the libraries (or

@@ -1,5 +1,7 @@
 #include "tools/calc_apply.h"
 
+#include <algorithm>
+
 #include "core/slider_scale.h"
 #include "settings/stored_settings.h"
 
@@ -108,7 +110,17 @@ Calculation Calculate(const CalcOptions& o, const StartState& start) {
     LockStates locks = o.locks ? *o.locks : start.locks;
 
     // The parts first, so that the size's rule meets their header.
-    if (o.cds) {
+    if (o.medium >= 0) {
+        // That many of the medium: --cds or --parts tell how many, else one.
+        const int64_t count = o.cds ? *o.cds : o.parts ? *o.parts : 1;
+        int64_t bytes = 0;
+        if (!ApplyParts(m, count, limits) ||
+            !Fits(std::max<int64_t>(count, 1), kMedia[o.medium].bytes, &bytes)) {
+            c.error = "--medium: that many do not fit in 64 bits";
+            return c;
+        }
+        m.SetSize(bytes);
+    } else if (o.cds) {
         int64_t bytes = 0;
         if (!ApplyParts(m, *o.cds, limits) ||
             !Fits(*o.cds, kCdSizes[static_cast<std::size_t>(o.cdSizeIndex)], &bytes)) {

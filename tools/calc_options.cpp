@@ -1,5 +1,6 @@
 #include "tools/calc_options.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -105,9 +106,48 @@ std::string ReadCdSize(std::string_view text, int* index) {
     return "--cd-size " + Quoted(text) + ": must be 650, 700 or 800";
 }
 
+// One of `names`, or an error naming them.
+std::string ReadChoice(std::string_view option, std::string_view text,
+                       std::initializer_list<const char*> names, std::string* out) {
+    std::string list;
+    for (const char* n : names) {
+        if (text == n) {
+            *out = n;
+            return {};
+        }
+        list += (list.empty() ? "" : ", ") + std::string(n);
+    }
+    return std::string(option) + " " + Quoted(text) + ": must be one of " + list;
+}
+
+std::string ReadMedium(std::string_view text, int* index) {
+    std::string list;
+    for (std::size_t i = 0; i < std::size(kMedia); ++i) {
+        if (text == kMedia[i].name) {
+            *index = static_cast<int>(i);
+            return {};
+        }
+        list += (list.empty() ? "" : ", ") + std::string(kMedia[i].name);
+    }
+    return "--medium " + Quoted(text) + ": must be one of " + list;
+}
+
+// The options that only --encode takes.
+std::string CheckEncodeOptions(const CalcOptions& o, const std::vector<std::string>& seen) {
+    for (const char* only :
+         {"--codec", "--audio-codec", "--preset", "--height", "--force", "--dry-run"}) {
+        if (!o.encode && std::find(seen.begin(), seen.end(), only) != seen.end())
+            return std::string(only) + " needs --encode";
+    }
+    if (o.encode && !o.durationOf) return "--encode needs --duration-of, which names the film";
+    return {};
+}
+
 // The conflicts between options that each read well.
 std::string CheckCombination(const CalcOptions& o, bool cdSizeGiven) {
     if (o.duration && o.durationOf) return "--duration and --duration-of exclude each other";
+    if (o.medium >= 0 && o.size) return "--medium and --size exclude each other";
+    if (o.medium >= 0 && cdSizeGiven) return "--medium and --cd-size exclude each other";
     if (o.noAudio && o.audio) return "--audio and --no-audio exclude each other";
     if (o.cds && o.size) return "--cds and --size exclude each other";
     if (o.cds && o.parts) return "--cds sets the parts; do not give --parts with it";
@@ -132,7 +172,7 @@ bool CalcOptions::Given(int quantity) const {
         case Video:
             return video.has_value();
         case Size:
-            return size.has_value() || cds.has_value();
+            return size.has_value() || cds.has_value() || medium >= 0;
         default:
             return false;
     }
@@ -194,7 +234,8 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
 
         const std::pair<std::string_view, bool*> flags[] = {
             {"--no-audio", &o.noAudio}, {"--no-limits", &o.noLimits}, {"--settings", &o.settings},
-            {"--json", &o.json},        {"--help", &o.help},          {"--version", &o.version}};
+            {"--json", &o.json},        {"--help", &o.help},          {"--version", &o.version},
+            {"--force", &o.force},      {"--dry-run", &o.dryRun}};
         bool isFlag = false;
         for (const auto& [flag, field] : flags) {
             if (name == flag) {
@@ -209,7 +250,8 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
 
         const std::string_view valued[] = {"--duration", "--duration-of", "--audio",   "--video",
                                            "--size",     "--cds",         "--cd-size", "--parts",
-                                           "--lock",     "--solve"};
+                                           "--lock",     "--solve",       "--medium",  "--encode",
+                                           "--codec",    "--audio-codec", "--preset",  "--height"};
         bool known = false;
         for (const std::string_view v : valued)
             known = known || name == v;
@@ -260,6 +302,21 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
         } else if (name == "--parts") {
             error = ReadNumber(name, value, &number);
             o.parts = number;
+        } else if (name == "--medium") {
+            error = ReadMedium(value, &o.medium);
+            o.lastGiven = Size;
+        } else if (name == "--encode") {
+            if (value.empty()) error = "--encode needs a file";
+            o.encode = std::string(value);
+        } else if (name == "--codec") {
+            error = ReadChoice(name, value, {"h264", "h265", "vp9"}, &o.codec);
+        } else if (name == "--audio-codec") {
+            error = ReadChoice(name, value, {"aac", "opus", "mp3"}, &o.audioCodec);
+        } else if (name == "--preset") {
+            o.preset = std::string(value);
+        } else if (name == "--height") {
+            error = ReadNumber(name, value, &number);
+            o.height = number;
         } else if (name == "--lock") {
             LockStates locks{};
             error = ReadLocks(value, &locks);
@@ -271,6 +328,7 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
         }
     }
     if (error.empty()) error = CheckCombination(o, cdSizeGiven);
+    if (error.empty()) error = CheckEncodeOptions(o, seen);
     return result;
 }
 

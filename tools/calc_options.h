@@ -41,12 +41,24 @@ struct CalcOptions {
     bool json = false;
     bool help = false;
     bool version = false;
+    // The capacity of one part by a medium (--medium): an index into
+    // kMedia; -1 when not given. With --cds or --parts for how many.
+    int medium = -1;
+    // --encode OUTPUT and what goes with it (calc_encode.h).
+    std::optional<std::string> encode;
+    std::string codec = "h264";      // h264, h265 or vp9
+    std::string audioCodec = "aac";  // aac, opus or mp3
+    std::optional<std::string> preset;
+    std::optional<int64_t> height;
+    bool force = false;
+    bool dryRun = false;
     // The quantity of the last of --duration (or --duration-of), --audio,
-    // --video, --size and --cds on the line; -1 when none was given.
+    // --video, --size, --cds and --medium on the line; -1 when none was
+    // given.
     int lastGiven = -1;
 
     // Given on the line: a value, or for the duration --duration-of too, for
-    // the audio --no-audio too, for the size --cds too.
+    // the audio --no-audio too, for the size --cds and --medium too.
     bool Given(int quantity) const;
 };
 
@@ -54,6 +66,16 @@ struct CalcOptions {
 struct ParsedOptions {
     CalcOptions options;
     std::string error;
+};
+
+// The media of --medium with the bytes one holds.
+struct Medium {
+    const char* name;
+    int64_t bytes;
+};
+inline constexpr Medium kMedia[] = {
+    {"cd650", 681574400},   {"cd700", 734003200}, {"cd800", 838860800},   {"dvd", 4700372992},
+    {"dvd-dl", 8543666176}, {"bd", 25025314816},  {"bd-dl", 50050629632},
 };
 
 // `args` without the program name. Options take their value as the next

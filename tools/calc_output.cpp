@@ -216,4 +216,8 @@ std::string FormatJson(const Calculation& c, const FilmSource* source) {
     return out + "}\n";
 }
 
+std::string JsonText(const std::string& text) {
+    return JsonString(text);
+}
+
 }  // namespace calc

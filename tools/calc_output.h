@@ -26,4 +26,7 @@ std::string FormatText(const Calculation& c, const FilmSource* source = nullptr)
 // in a sound file) is null.
 std::string FormatJson(const Calculation& c, const FilmSource* source = nullptr);
 
+// A JSON string of `text`; bytes that are not UTF-8 become U+FFFD.
+std::string JsonText(const std::string& text);
+
 }  // namespace calc

@@ -3,6 +3,7 @@
 // `err`, and returns the exit status: 0 for a valid result ("Geprüft"), 1 for
 // values out of range ("Fehlerhaft", possible with --no-limits), 2 for a
 // usage error, a film file without a duration or a result beyond 64 bits.
+// With --encode the job follows (calc_encode.h), with its own statuses.
 #pragma once
 
 #include <ostream>

@@ -6,19 +6,20 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # Packages building and running the program need (scripts/run): the compiler,
 # Qt, libxcb (to tell why an X display cannot be opened), libavformat (which
-# reads a film's duration), the dialog font, and the Wayland plugin for
-# Wayland desktops.
+# reads a film's duration), the dialog font, the Wayland plugin for Wayland
+# desktops, and the ffmpeg program, which encoding runs.
 RUN_PACKAGES=(
   cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxcb1-dev libavformat-dev
-  fonts-liberation2 qt6-wayland
+  fonts-liberation2 qt6-wayland ffmpeg
 )
 # Packages the program and all its tests need (scripts/test): besides the
-# above, clang for the sanitizers, the test libraries, ffmpeg to make the films
-# the tests read, the virtual display and the tools that drive it, the
-# validators of the install test, and a substitute font for the font test.
+# above (ffmpeg also makes the films the tests read), clang for the
+# sanitizers, the test libraries, the virtual display and the tools that
+# drive it, the validators of the install test, and a substitute font for
+# the font test.
 BASE_PACKAGES=(
   "${RUN_PACKAGES[@]}"
-  clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev ffmpeg
+  clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick dbus
   desktop-file-utils appstream man-db fonts-urw-base35
   python3-dbusmock at-spi2-core python3-pyatspi

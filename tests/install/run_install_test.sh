@@ -78,6 +78,9 @@ ffmpeg -nostdin -v error -f lavfi -i testsrc=duration=2.5:size=64x48:rate=25 -c:
   "$prefix/config/film.mkv"
 "$prefix/bin/tessarin-calc" --duration-of "$prefix/config/film.mkv" --json |
   grep -q '"duration_seconds":3,' || fail "the installed tessarin-calc does not read a film"
+"$prefix/bin/tessarin-calc" --duration-of "$prefix/config/film.mkv" --size 60000B --parts 2 \
+  --no-audio --preset ultrafast --encode "$prefix/config/small.mkv" >/dev/null 2>&1 &&
+  [ -s "$prefix/config/small.part2.mkv" ] || fail "the installed tessarin-calc does not encode"
 echo "installed files: ${#expected[@]}, all valid"
 
 unset QT_QPA_PLATFORM

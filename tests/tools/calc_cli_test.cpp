@@ -165,6 +165,11 @@ TEST(TessarinCalc, CommandLinesGiveTheWindowsNumbers) {
         // All four given: the window's order for the last one (size: video).
         {"--video 100 --duration 1:00:00 --audio 64 --size 700M", 0,
          Json(3600, 64, 1528, 700 * kMB, 2, false, "\"video\"")},
+        // Discs by --medium, counted by --parts or --cds: two DVDs, and the
+        // same three 800 MB CDs as above.
+        {"--medium dvd --parts 2 --duration 1:00:00", 0,
+         Json(3600, 128, 20272, 2 * 4700372992, 2, false, "\"video\"")},
+        {"--medium cd800 --cds 3", 0, Json(5400, 128, 3512, 3 * 800 * kMB, 3, false, "\"video\"")},
         // Without limits values out of range stay and make the state faulty.
         {"--no-limits --video -5", 1,
          Json(5400, 128, -5, 85038112, 2, false, "\"size\"", "faulty")},
@@ -217,6 +222,12 @@ TEST(TessarinCalc, BadArgumentsAreNamedOnOneLine) {
         {"--duration 1:00:00 --duration-of film.mkv", "--duration and --duration-of exclude"},
         {"--duration-of=", "--duration-of needs a file"},
         {"--solve time --duration-of film.mkv", "--solve time: already given by --duration or"},
+        {"--medium floppy", "--medium 'floppy': must be one of cd650, cd700, cd800, dvd,"},
+        {"--medium dvd --size 4G", "--medium and --size exclude each other"},
+        {"--codec h265", "--codec needs --encode"},
+        {"--dry-run", "--dry-run needs --encode"},
+        {"--encode film.mkv", "--encode needs --duration-of"},
+        {"--encode x.mkv --duration-of film.mkv --codec av1", "--codec 'av1': must be one of"},
         // Results beyond 64 bits, or a solved duration beyond 32 bits.
         {"--duration 9223372036854775807 --video 1", "does not fit in 64 bits"},
         {"--size 8000000000G --audio 4 --video 1", "does not fit in 64 bits"},
