@@ -74,8 +74,11 @@ std::string DescribeXFailure(const std::string& display) {
     xcb_disconnect(connection);
     if (opened) {
         return "the X display " + display +
-               " accepts connections, but the toolkit could not start on it; try again, or set "
-               "QT_DEBUG_PLUGINS=1 to see why";
+               " accepts connections, but the toolkit could not start on it; its own messages "
+               "below say why" +
+               (std::atoi(Env("QT_DEBUG_PLUGINS").c_str()) != 0
+                    ? std::string()
+                    : std::string(" (QT_DEBUG_PLUGINS=1 shows every step)"));
     }
     const std::string local = LocalDisplayNumber(display);
     if (local.empty()) {

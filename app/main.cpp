@@ -41,9 +41,17 @@ int main(int argc, char** argv) {
     StartupGuard guard([&plan] {
         return plan.diagnoseX.empty() ? plan.failure : DescribeXFailure(plan.diagnoseX);
     });
-    // The toolkit sees no arguments: they are ours alone.
-    int toolkitArgc = 1;
-    QApplication app(toolkitArgc, argv);
+    // The toolkit sees only its session ID: the other arguments are ours
+    // alone. Both live as long as the application.
+    std::string sessionOption = "-session", session = line.session;
+    std::vector<char*> toolkitArgv = {argv[0]};
+    if (!session.empty()) {
+        toolkitArgv.push_back(sessionOption.data());
+        toolkitArgv.push_back(session.data());
+    }
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = static_cast<int>(toolkitArgv.size()) - 1;
+    QApplication app(toolkitArgc, toolkitArgv.data());
     guard.Release();
     if (const QString missing = InstallDialogFontSubstitutes(); !missing.isEmpty())
         std::fprintf(stderr, "%s\n", missing.toLocal8Bit().constData());
@@ -55,5 +63,5 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromLatin1(version::kText));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(version::kAppId));
     CRateApp theApp(app);
-    return theApp.InitInstance(QString::fromLocal8Bit(line.film.c_str()));
+    return theApp.InitInstance(QByteArray::fromStdString(line.film));
 }

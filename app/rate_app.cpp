@@ -7,7 +7,7 @@
 #include "app/quit_on_signal.h"
 #include "mainwnd/rate_dlg.h"
 
-int CRateApp::InitInstance(const QString& film) {
+int CRateApp::InitInstance(const QByteArray& film) {
     auto dlg = std::make_unique<CRateDlg>();
     if (!dlg->Create()) return 1;
     if (!film.isEmpty()) dlg->OpenFilm(film, true);

@@ -3,7 +3,7 @@
 // the settings when asked to and destroys the window.
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 class CRateDlg;
 class QApplication;
@@ -13,8 +13,9 @@ public:
     explicit CRateApp(QApplication& app) : m_app(app) {}
 
     // Runs the whole life of the program; returns the process exit code.
-    // A non-empty `film` is read for its duration once the window is set up.
-    int InitInstance(const QString& film = QString());
+    // A non-empty `film` (bytes as the file system names it) is read for its
+    // duration once the window is set up.
+    int InitInstance(const QByteArray& film = QByteArray());
 
     CRateDlg* MainWindow() const { return m_pMainWnd; }
 

@@ -107,11 +107,11 @@ bool ValidPreset(VideoCodec codec, const std::string& preset) {
 
 // Two passes at rates from 0.01 to 0.05 bits per pixel, 30 s of full-frame
 // noise, of a test picture with heavy grain (320 x 180) and of a small one
-// (160 x 90), fastest presets: x264 kept to its rate within 3 % from 0.02 on
-// (it reaches 0.01 on noise), x265 from 0.03 (at 0.02 the small picture
-// came out 15 % over), VP9 on grain from 0.03 and on the small picture only
-// at 0.05 (11 % over, within reach of a corrected second pass). Full-frame
-// noise VP9 cannot hold below about 0.2: such a film ends as "does not fit".
+// (160 x 90), fastest presets: x264 came out at most 2 % over its rate from
+// 0.02 on, x265 from 0.03 (at 0.02 the small picture came out 15 % over),
+// VP9 on grain from 0.03 and on the small picture only at 0.05 (11 % over,
+// within reach of a corrected second pass). Full-frame noise VP9 cannot
+// hold below about 0.2 at speed 4 or 8: such a film ends as "does not fit".
 double FloorBitsPerPixel(VideoCodec codec) {
     switch (codec) {
         case VideoCodec::H264:

@@ -122,8 +122,10 @@ Outcome Check(const JobSpec& spec);
 // rate planned from the budget before anything is measured (the audio at its
 // nominal rate), and with the cuts at even shares of the duration, where a
 // run places them at key frames after measuring. Its working folder is named
-// by its pattern, ".NAME.tessarin-XXXXXX". Empty with a refusal in `refusal`
-// (what Check would say).
+// by its pattern, ".NAME.tessarin-XXXXXX". For a film in parts it reads the
+// whole source's packets (where to force key frames), which takes seconds
+// for a large film. Empty with a refusal in `refusal` (what Check would
+// say).
 std::vector<std::vector<std::string>> PlannedCommands(const JobSpec& spec, Outcome* refusal);
 
 class EncodeJob {

@@ -331,7 +331,7 @@ bool CRateDlg::focusNextPrevChild(bool) {
 bool CRateDlg::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
-        if (OnEditDrag(event)) return true;
+        if (OnEditDrag(watched, event)) return true;
     }
     if (type == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QIcon>
+#include <QPoint>
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -88,8 +89,10 @@ public:
     bool OnNotify(NotifyHeader* header);
 
     // Takes the duration of the film at `path`, read off the window's
-    // thread; the latest request wins. From the command line, a file that
-    // cannot be read is also named on standard error.
+    // thread; the latest request wins. `path` as the file system names it
+    // (bytes, not always UTF-8), or as text chosen or typed. From the command
+    // line, a file that cannot be read is also named on standard error.
+    void OpenFilm(const QByteArray& path, bool fromCommandLine = false);
     void OpenFilm(const QString& path, bool fromCommandLine = false);
     bool FilmReadPending() const;
     // The "Film kodieren" dialog once it has been opened, else null.
@@ -148,10 +151,12 @@ private:
     void OnAudioOff();
     void EnableControls(std::initializer_list<int> ids, bool enable);
 
-    // A film file's duration.
-    void OnFilmRead(const QString& path, const media::ProbeResult& result);
-    void ShowFilmMessage(const QString& format, const QString& path);
-    bool OnEditDrag(QEvent* event);
+    // A film file's duration; `messageAt` in the window's coordinates.
+    void ReadFilm(const QByteArray& path, bool fromCommandLine, QPoint messageAt);
+    void OnFilmRead(const QByteArray& path, const media::ProbeResult& result);
+    void TellFilm(const QString& format, const QByteArray& path, bool besideOnly);
+    void ShowFilmMessage(const QString& format, const QByteArray& path);
+    bool OnEditDrag(QObject* edit, QEvent* event);
 
     // Encoding the film (rate_dlg_encode.cpp).
     void OnOpenFilmCommand();
@@ -160,7 +165,6 @@ private:
     // The film whose duration was taken (or that "Fest" kept it from) is
     // the one to encode; `path` as the file system names it.
     void FilmChosen(const QByteArray& path);
-    void FilmChosen(const QString& path);
     // Shows the plan to an open encode dialog.
     void PlanChanged();
     // True when the program may end: no job runs, or the user let it be
@@ -249,4 +253,5 @@ private:
     CEncodeDlg* m_encodeDlg = nullptr;
     QByteArray m_filmSource;       // the film to encode
     QByteArray m_encodeAfterRead;  // chosen by "Film kodieren…": the dialog opens once it is read
+    QPoint m_filmMessageAt;  // where a message is shown beside the status bar
 };

@@ -30,7 +30,7 @@ EncodeChoices ReadChoices() {
 void CRateDlg::OnOpenFilmCommand() {
     const QString folder =
         m_filmSource.isEmpty() ? QString() : QFileInfo(QFile::decodeName(m_filmSource)).path();
-    const QString path = ChooseFilmFile(this, folder);
+    const QByteArray path = ChooseFilmFile(this, folder);
     if (!path.isEmpty()) OpenFilm(path);
 }
 
@@ -40,14 +40,10 @@ void CRateDlg::OnEncodeFilmCommand() {
         OpenEncodeDialog();
         return;
     }
-    const QString path = ChooseFilmFile(this);
+    const QByteArray path = ChooseFilmFile(this);
     if (path.isEmpty()) return;
-    m_encodeAfterRead = QFile::encodeName(path);
+    m_encodeAfterRead = path;
     OpenFilm(path);
-}
-
-void CRateDlg::FilmChosen(const QString& path) {
-    FilmChosen(QFile::encodeName(path));
 }
 
 void CRateDlg::FilmChosen(const QByteArray& path) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -184,6 +185,9 @@ ProbeResult Probe(Source& s) {
         return r;
     }
     const Libav& av = *loaded;
+    // Loading libavformat from a cold disc cache may itself take seconds:
+    // only the reading counts.
+    s.deadline = Clock::now() + kProbeDeadline;
     auto* buffer = static_cast<unsigned char*>(av.malloc(kBufferBytes));
     AVIOContext* pb = buffer == nullptr ? nullptr
                                         : av.avio_alloc_context(buffer, kBufferBytes, 0, &s, Read,
@@ -223,17 +227,20 @@ ProbeResult Probe(Source& s) {
 
 }  // namespace
 
+ProbeError ErrorOfErrno(int e) {
+    return e == ENOENT || e == ENOTDIR || e == ENAMETOOLONG ? ProbeError::Missing
+           : e == EISDIR                                    ? ProbeError::Folder
+           : e == EACCES || e == EPERM                      ? ProbeError::NoPermission
+                                                            : ProbeError::NotReadable;
+}
+
 ProbeResult ProbeFilm(const std::string& path) {
     Source s;
-    s.deadline = Clock::now() + kProbeDeadline;
     ProbeResult r;
     // Not blocking: a pipe without a writer would hang the open itself.
     s.fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (s.fd < 0) {
-        const int e = errno;
-        r.error = e == ENOENT || e == ENOTDIR || e == ENAMETOOLONG ? ProbeError::Missing
-                  : e == EISDIR                                    ? ProbeError::Folder
-                                                                   : ProbeError::NotReadable;
+        r.error = ErrorOfErrno(errno);
         return r;
     }
     struct stat st {};
@@ -261,11 +268,34 @@ ProbeResult ProbeFilmBytes(const unsigned char* data, std::size_t size) {
     Source s;
     s.data = data;
     s.size = static_cast<int64_t>(size);
-    s.deadline = Clock::now() + kProbeDeadline;
     return Probe(s);
 }
 
+std::string PrintableName(const std::string& name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
+        char escaped[8] = {};
+        if (c == '\n' || c == '\t' || c == '\r') {
+            out += c == '\n' ? "\\n" : c == '\t' ? "\\t" : "\\r";
+        } else if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            out += escaped;
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            // U+0080 to U+009F: control characters that terminals obey too.
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", next);
+            out += escaped;
+            ++i;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 std::string ErrorSentence(ProbeError error, const std::string& fileName) {
+    const std::string name = PrintableName(fileName);
     const char* what = "read";
     switch (error) {
         case ProbeError::None:
@@ -279,6 +309,9 @@ std::string ErrorSentence(ProbeError error, const std::string& fileName) {
         case ProbeError::NotReadable:
             what = "cannot be read";
             break;
+        case ProbeError::NoPermission:
+            what = "permission denied";
+            break;
         case ProbeError::Empty:
             what = "the file is empty";
             break;
@@ -289,13 +322,13 @@ std::string ErrorSentence(ProbeError error, const std::string& fileName) {
             what = "tells no duration (a raw stream or an unfinished recording)";
             break;
         case ProbeError::NoLibrary:
-            return fileName + ": cannot be read without FFmpeg's " + LibavformatSoname() +
+            return name + ": cannot be read without FFmpeg's " + LibavformatSoname() +
                    ", which is not installed";
         case ProbeError::TimedOut:
-            return fileName + ": reading took longer than " +
+            return name + ": reading took longer than " +
                    std::to_string(kProbeDeadline.count() / 1000) + " seconds and was given up";
     }
-    return fileName + ": " + what;
+    return name + ": " + what;
 }
 
 }  // namespace media

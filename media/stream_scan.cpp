@@ -45,8 +45,7 @@ int Interrupted(void* opaque) {
 // The errors that the file system tells before libavformat is asked.
 ProbeError FileError(const std::string& path) {
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? ProbeError::Missing : ProbeError::NotReadable;
+    if (stat(path.c_str(), &st) != 0) return ErrorOfErrno(errno);
     if (S_ISDIR(st.st_mode)) return ProbeError::Folder;
     if (S_ISREG(st.st_mode) && st.st_size == 0) return ProbeError::Empty;
     return ProbeError::None;

@@ -157,8 +157,9 @@ std::string FormatText(const Calculation& c, const FilmSource* source) {
             rows.insert(encoder + 1,
                         {"Bits pro Pixel", bits ? Decimal(*bits, 2, ',', false) : "unbekannt"});
         }
+        const char* sound = !f.hasVideo ? " (nur Ton)" : !f.hasAudio ? " (ohne Ton)" : "";
         std::vector<std::pair<std::string, std::string>> head = {
-            {"Quelle", source->file + (f.hasVideo ? "" : " (nur Ton)")}};
+            {"Quelle", media::PrintableName(source->file) + sound}};
         if (f.hasVideo) {
             head.emplace_back("Bildgröße", HasPicture(f) ? std::to_string(f.width) + " × " +
                                                                std::to_string(f.height)
@@ -209,7 +210,7 @@ std::string FormatJson(const Calculation& c, const FilmSource* source) {
                ",\"width\":" + JsonNumber(HasPicture(f), std::to_string(f.width)) +
                ",\"height\":" + JsonNumber(HasPicture(f), std::to_string(f.height)) +
                ",\"fps\":" + JsonNumber(f.hasVideo && f.fps > 0, Decimal(f.fps, 3, '.', true)) +
-               "},\"bits_per_pixel\":" +
+               ",\"audio\":" + (f.hasAudio ? "true" : "false") + "},\"bits_per_pixel\":" +
                JsonNumber(bits.has_value(), Decimal(bits.value_or(0), 2, '.', false));
     }
     return out + "}\n";

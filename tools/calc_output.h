@@ -17,11 +17,13 @@ struct FilmSource {
     media::FilmFacts facts;
 };
 
-// Lines ending in '\n'. With a source, also its name, picture size and frame
-// rate, and the bits per pixel of the video rate.
+// Lines ending in '\n'. With a source, also its name (control characters
+// escaped, so that it stays on its line), picture size and frame rate,
+// whether it has sound, and the bits per pixel of the video rate.
 std::string FormatText(const Calculation& c, const FilmSource* source = nullptr);
-// One line ending in '\n'. With a source, also "source" and "bits_per_pixel";
-// what the file does not have (no picture in a sound file) is null.
+// One line ending in '\n'. With a source, also "source" (with "audio": whether
+// it has sound) and "bits_per_pixel"; what the file does not have (no picture
+// in a sound file) is null.
 std::string FormatJson(const Calculation& c, const FilmSource* source = nullptr);
 
 // A JSON string of `text`; bytes that are not UTF-8 become U+FFFD.

@@ -10,6 +10,7 @@
 #include "tools/calc_encode.h"
 #include "tools/calc_options.h"
 #include "tools/calc_output.h"
+#include "tools/calc_probe.h"
 
 namespace calc {
 
@@ -31,7 +32,8 @@ constexpr const char* kHelp =
     "\n"
     "  --duration T      H:MM:SS or seconds\n"
     "  --duration-of F   the duration of film or sound file F, rounded up to seconds;\n"
-    "                    also shows its picture size, frame rate and bits per pixel\n"
+    "                    also shows its picture size, frame rate, sound and bits per\n"
+    "                    pixel\n"
     "  --audio KBIT      audio bitrate, 1 kBit = 1024 bits\n"
     "  --no-audio        a film without audio (\"Aus\")\n"
     "  --video KBIT      video bitrate, 1 kBit = 1024 bits\n"
@@ -60,10 +62,11 @@ constexpr const char* kHelp =
     "\n"
     "Solved: --solve; else the one quantity neither given nor locked; else the\n"
     "first free one of Tessarin's order for the last quantity given.\n"
-    "Exit status: 0 valid, 1 values out of range (\"Fehlerhaft\"), 2 usage error\n"
-    "or a file without a duration. With --encode: 0 every file fits, 1 it could not\n"
-    "be made to fit, 2 refused before encoding, 3 failed while encoding, 128 plus\n"
-    "the signal when cancelled; nothing is left behind unless it fits.\n"
+    "Exit status: 0 valid, 1 values out of range (\"Fehlerhaft\"), 2 usage error,\n"
+    "a file without a duration, or one not read within 10 seconds. With --encode:\n"
+    "0 every file fits, 1 it could not be made to fit, 2 refused before encoding,\n"
+    "3 failed while encoding, 128 plus the signal when cancelled; nothing is left\n"
+    "behind unless it fits.\n"
     "Example: tessarin-calc --duration-of film.mkv --cds 2 --audio 128\n"
     "         tessarin-calc --duration-of film.mkv --cds 2 --audio 128 --encode film.mkv\n"
     "See tessarin-calc(1).\n";
@@ -87,7 +90,7 @@ int RunCalc(std::span<const std::string_view> args, std::ostream& out, std::ostr
     }
     std::optional<FilmSource> source;
     if (o.durationOf) {
-        const media::ProbeResult probe = media::ProbeFilm(*o.durationOf);
+        const media::ProbeResult probe = ProbeWatched(*o.durationOf);
         if (!probe.Ok()) {
             err << "tessarin-calc: " << media::ErrorSentence(probe.error, *o.durationOf) << "\n";
             return kExitUsage;

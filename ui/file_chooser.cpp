@@ -1,6 +1,8 @@
 #include "ui/file_chooser.h"
 
+#include <QFile>
 #include <QFileDialog>
+#include <QUrl>
 
 namespace {
 
@@ -24,14 +26,17 @@ QString Run(QFileDialog& dialog) {
 
 }  // namespace
 
-QString ChooseFilmFile(QWidget* parent, const QString& folder) {
+QByteArray ChooseFilmFile(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QStringLiteral("Film öffnen"), folder);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({QStringLiteral("Filme (*.mkv *.mp4 *.m4v *.avi *.mov *.webm *.mpg "
                                           "*.mpeg *.ts *.m2ts *.vob *.ogv *.wmv *.flv)"),
                            QStringLiteral("Alle Dateien (*)")});
     Label(dialog, QStringLiteral("Öffnen"));
-    return Run(dialog);
+    if (g_answer) return QFile::encodeName(g_answer());
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QList<QUrl> urls = dialog.selectedUrls();
+    return urls.isEmpty() ? QByteArray() : LocalPathBytes(urls.first());
 }
 
 QString ChooseOutputFile(QWidget* parent, const QString& current) {
@@ -44,6 +49,12 @@ QString ChooseOutputFile(QWidget* parent, const QString& current) {
     dialog.selectFile(current);
     Label(dialog, QStringLiteral("Auswählen"));
     return Run(dialog);
+}
+
+QByteArray LocalPathBytes(const QUrl& url) {
+    const bool local = url.isLocalFile() && (url.host().isEmpty() || url.host() == "localhost");
+    if (!local) return {};
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
 }
 
 void SetFileChooserForTests(std::function<QString()> answer) {

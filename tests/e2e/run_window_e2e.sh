@@ -3,9 +3,10 @@
 # and system buses, finds its window by title, checks its size, takes a
 # screenshot into the build folder, opens "&Info" and takes a screenshot of
 # the cube, closes it with Escape and ends the program through "&Beenden"
-# with the keyboard. Then starts it again with automatic saving on and ends
-# it the way the end of a desktop session does (SIGTERM): the settings must
-# have been saved.
+# with the keyboard. Then starts it again as the session manager restores it
+# at the next login ("-session ID"), with a film whose name is not UTF-8 and
+# automatic saving on, and ends it the way the end of a desktop session does
+# (SIGTERM): the settings must have been saved, with the film's duration.
 # Usage: run_window_e2e.sh PROGRAM OUTPUT_DIR
 set -euo pipefail
 
@@ -79,9 +80,9 @@ window_named() {
   echo "$found"
 }
 
-# Starts the program and sets `wid` to its window.
+# Starts the program with the arguments given and sets `wid` to its window.
 start_program() {
-  "$program" 2>>"$out/e2e_program.log" &
+  "$program" "$@" 2>>"$out/e2e_program.log" &
   pid=$!
   wid=$(window_named '^Tessarin v1\.26$')
   sleep 0.5  # let the first frame be painted
@@ -146,9 +147,13 @@ settings="$XDG_CONFIG_HOME/Orvanholt/Tessarin.reg"
 
 mkdir -p "$(dirname "$settings")"
 printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvanholt\\Tessarin]\n"SaveSettings"=hex:01\n' >"$settings"
-start_program
+# "Film\xe9.mkv" in Latin-1, 2.5 s long: 3 s once rounded up.
+film="$XDG_CONFIG_HOME/Film$(printf '\351').mkv"
+ffmpeg -nostdin -v error -f lavfi -i testsrc=duration=2.5:size=64x48:rate=25 -c:v mpeg4 "$film"
+start_program -session 1_2 "$film"
+sleep 1  # the film is read meanwhile
 kill -TERM "$pid"
 expect_ended "SIGTERM"
-grep -q '"Time_Value"=hex:18,15,00,00,00,00,00,00' "$settings" ||
-  fail "the settings were not saved at the end of the session"
-echo "saved its settings at SIGTERM"
+grep -q '"Time_Value"=hex:03,00,00,00,00,00,00,00' "$settings" ||
+  fail "the settings were not saved at the end of the session, or not with the film's duration"
+echo "restored with -session, read the film named in Latin-1, saved its settings at SIGTERM"

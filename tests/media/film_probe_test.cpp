@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -79,6 +80,7 @@ TEST_F(FilmProbe, EveryOtherFileIsNamedForWhatItIs) {
         {"sound.aac", ProbeError::NoDuration},
         {"video.h264", ProbeError::NoDuration},
         {"live.mkv", ProbeError::NoDuration},
+        {"loop.mkv", ProbeError::NotReadable},  // a symlink loop
     };
     for (const auto& [name, error] : cases) {
         const media::ProbeResult r = media::ProbeFilm(Path(name));
@@ -90,10 +92,10 @@ TEST_F(FilmProbe, EveryOtherFileIsNamedForWhatItIs) {
 }
 
 // Root reads any file, so as root the probe runs as "nobody" in a child.
-TEST_F(FilmProbe, AFileWithoutReadPermissionIsNotReadable) {
+TEST_F(FilmProbe, AFileWithoutReadPermissionIsNamedSo) {
     const std::string path = Path("locked.mkv");
     if (geteuid() != 0) {
-        EXPECT_EQ(media::ProbeFilm(path).error, ProbeError::NotReadable);
+        EXPECT_EQ(media::ProbeFilm(path).error, ProbeError::NoPermission);
         return;
     }
     const pid_t pid = fork();
@@ -104,7 +106,7 @@ TEST_F(FilmProbe, AFileWithoutReadPermissionIsNotReadable) {
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(ProbeError::NotReadable));
+    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(ProbeError::NoPermission));
 }
 
 // A pipe that gives the start of a film and then nothing, like a network
@@ -127,6 +129,27 @@ TEST_F(FilmProbe, AReadThatHangsIsGivenUpAtTheDeadline) {
     EXPECT_EQ(r.error, ProbeError::TimedOut);
     EXPECT_GE(took, media::kProbeDeadline);
     EXPECT_LT(took, media::kProbeDeadline + std::chrono::seconds(2));
+}
+
+// A disc that wakes up: the first byte comes after eight seconds, the rest
+// at once. Read on the first try.
+TEST_F(FilmProbe, AFirstByteAfterEightSecondsIsWaitedFor) {
+    const std::string fifo = Path("waking.mkv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    signal(SIGPIPE, SIG_IGN);  // the probe stops reading after the headers
+    std::thread writer([&] {
+        std::ifstream in(Path("video10.mkv"), std::ios::binary);
+        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        std::this_thread::sleep_for(std::chrono::seconds(8));
+        // Waits for the reader to take it all, or to go.
+        (void)!write(fd, bytes.data(), bytes.size());
+        close(fd);
+    });
+    const media::ProbeResult r = media::ProbeFilm(fifo);
+    writer.join();
+    EXPECT_EQ(r.error, ProbeError::None);
+    EXPECT_EQ(r.facts.durationSeconds, 10);
 }
 
 // The window probes on worker threads: probes at the same time agree with
@@ -162,6 +185,9 @@ TEST(FilmProbeSentence, NamesTheFileAndTheProblem) {
             EXPECT_NE(s, other);
         seen.push_back(s);
     }
+    // One line whatever the name holds; a Latin-1 byte stays as it is.
+    EXPECT_EQ(media::ErrorSentence(ProbeError::Missing, "a\nb\tc\x1b[2J\xc2\x9b\xe9.mkv"),
+              "a\\nb\\tc\\x1b[2J\\u009b\xe9.mkv: no such file");
 }
 
 }  // namespace

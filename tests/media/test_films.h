@@ -53,6 +53,9 @@ inline std::string Make() {
     std::filesystem::create_directory(dir + "/folder.mkv");
     std::ofstream(dir + "/locked.mkv") << "locked";
     chmod((dir + "/locked.mkv").c_str(), 0);
+    // A name that open() refuses for another reason than permission.
+    std::error_code ec;
+    std::filesystem::create_symlink("loop.mkv", dir + "/loop.mkv", ec);
     return dir;
 }
 

@@ -2,9 +2,12 @@
 // its standard output, standard error and exit status.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -22,13 +25,11 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs the program with `args`, split at blanks, in this process's
-// environment; its two outputs go through files, so neither can block it.
-Outcome RunCalc(const std::string& args) {
-    std::vector<std::string> words{TESSARIN_CALC};
-    std::istringstream in(args);
-    for (std::string w; in >> w;)
-        words.push_back(w == "''" ? "" : w);
+// Runs the program with the arguments `words`, in this process's environment
+// and `preload` (LD_PRELOAD) when given; its two outputs go through files,
+// so neither can block it.
+Outcome RunWords(std::vector<std::string> words, const std::string& preload = "") {
+    words.insert(words.begin(), TESSARIN_CALC);
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
@@ -43,11 +44,21 @@ Outcome RunCalc(const std::string& args) {
     if (pid == 0) {
         dup2(outFd, 1);
         dup2(errFd, 2);
+        if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
         execv(argv[0], argv.data());
         _exit(127);
     }
+    // Ended after half a minute whatever it does: a read that hangs must not
+    // hold up the test.
     int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
+    for (int waited = 0; waitpid(pid, &wstatus, WNOHANG) == 0; ++waited) {
+        if (waited == 3000) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &wstatus, 0);
+            break;
+        }
+        usleep(10 * 1000);
+    }
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     close(outFd);
     close(errFd);
@@ -61,6 +72,15 @@ Outcome RunCalc(const std::string& args) {
     run.out = slurp(outPath);
     run.err = slurp(errPath);
     return run;
+}
+
+// `args` split at blanks; '' is an empty argument.
+Outcome RunCalc(const std::string& args) {
+    std::vector<std::string> words;
+    std::istringstream in(args);
+    for (std::string w; in >> w;)
+        words.push_back(w == "''" ? "" : w);
+    return RunWords(words);
 }
 
 // The JSON line for the given numbers, with the keys in the program's order.
@@ -253,19 +273,19 @@ TEST_F(TessarinCalcFilm, TakesTheFilesDurationAndTellsItsPicture) {
     const LineCase cases[] = {
         {"--duration-of DIR/both.mkv --video 100 --json", 0,
          withSource(Json(11, 128, 100, 11 * 228 * 128 + 20512, 2, false, "\"size\""),
-                    "/both.mkv\",\"duration_seconds\":11,\"width\":64,\"height\":48,\"fps\":25}"
-                    ",\"bits_per_pixel\":1.33")},
+                    "/both.mkv\",\"duration_seconds\":11,\"width\":64,\"height\":48,\"fps\":25,"
+                    "\"audio\":true},\"bits_per_pixel\":1.33")},
         // The frame rate 30000/1001; the duration is given last, so the video
         // rate is solved: 5734319 quo 2 - 128.
         {"--cds 1 --duration-of DIR/ntsc.mkv --json", 0,
          withSource(Json(2, 128, 2867031, 700 * kMB, 1, false, "\"video\""),
                     "/ntsc.mkv\",\"duration_seconds\":2,\"width\":320,\"height\":240,"
-                    "\"fps\":29.97},\"bits_per_pixel\":1275.51")},
+                    "\"fps\":29.97,\"audio\":false},\"bits_per_pixel\":1275.51")},
         // Sound alone: no picture, no bits per pixel.
         {"--duration-of DIR/sound.m4a --video 100 --json", 0,
          withSource(Json(4, 128, 100, 4 * 228 * 128 + 20512, 2, false, "\"size\""),
                     "/sound.m4a\",\"duration_seconds\":4,\"width\":null,\"height\":null,"
-                    "\"fps\":null},\"bits_per_pixel\":null")},
+                    "\"fps\":null,\"audio\":true},\"bits_per_pixel\":null")},
         {"--duration-of DIR/both.mkv --video 100", 0,
          "Quelle:             " + dir_ +
              "/both.mkv\n"
@@ -328,6 +348,39 @@ TEST_F(TessarinCalcFilm, AFileWithoutADurationIsNamedOnOneLine) {
         EXPECT_EQ(r.out, "") << name;
         EXPECT_TRUE(r.err.starts_with("tessarin-calc: " + path + ": " + problem)) << r.err;
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+}
+
+// A name with a newline, a tab or an escape stays on its row, escaped; a
+// film without sound says so.
+TEST_F(TessarinCalcFilm, TheSourceRowIsOneLineAndTellsAFilmWithoutSound) {
+    ASSERT_FALSE(dir_.empty()) << "ffmpeg could not make the films";
+    const std::string odd = dir_ + "/new\nline\tand\x1b[31m.mkv";
+    ASSERT_EQ(link((dir_ + "/video10.mkv").c_str(), odd.c_str()), 0);
+    const Outcome r = RunWords({"--duration-of", odd});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.starts_with("Quelle:             " + dir_ +
+                                  "/new\\nline\\tand\\x1b[31m.mkv (ohne Ton)\n"))
+        << r.out;
+}
+
+// A read that never gets its bytes ends with the timeout error in about ten
+// seconds: from a pipe that no one writes to (the probe's own deadline), and
+// from a file whose read the kernel holds, as a hard-mounted network share
+// that stopped answering does (here a preloaded pread that never returns).
+TEST_F(TessarinCalcFilm, AReadThatHangsEndsWithTheTimeoutError) {
+    ASSERT_FALSE(dir_.empty()) << "ffmpeg could not make the films";
+    const std::string pipe = dir_ + "/unwritten.mkv", held = dir_ + "/held.stalled";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_EQ(link((dir_ + "/both.mkv").c_str(), held.c_str()), 0);
+    for (const auto& [file, preload] : {std::pair{pipe, ""}, std::pair{held, STALLED_READS}}) {
+        const auto before = std::chrono::steady_clock::now();
+        const Outcome r = RunWords({"--duration-of", file}, preload);
+        const auto took = std::chrono::steady_clock::now() - before;
+        EXPECT_EQ(r.status, 2) << file;
+        EXPECT_EQ(r.err, "tessarin-calc: " + file +
+                             ": reading took longer than 10 seconds and was given up\n");
+        EXPECT_LT(took, std::chrono::seconds(12)) << file;
     }
 }
 
