@@ -19,6 +19,7 @@
 #include "mainwnd/status_bar_accessible.h"
 #include "res/resource_ids.h"
 #include "ui/dialog_builder.h"
+#include "ui/drop_down_accessible.h"
 
 using namespace res;
 
@@ -166,51 +167,11 @@ private:
     ValueLabel m_entry;
 };
 
-// A drop-down list keeps its own name; the entry shown is its value and its
-// text.
-class ComboAccessible : public ReadOnlyText<QAccessibleWidget> {
+// A drop-down list whose entry shown is also its text.
+class ComboAccessible : public ReadOnlyText<DropDownAccessible> {
 public:
-    explicit ComboAccessible(QComboBox* combo)
-        : ReadOnlyText<QAccessibleWidget>(combo, QAccessible::ComboBox) {}
-
-    QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
+    using ReadOnlyText<DropDownAccessible>::ReadOnlyText;
     QString Shown() const override { return Combo()->currentText(); }
-
-    using ReadOnlyText<QAccessibleWidget>::text;
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return Shown();
-        return QAccessibleWidget::text(t);
-    }
-
-    // The entries, as the toolkit's own interface offers them: the list the
-    // box drops down.
-    int childCount() const override { return 1; }
-    QAccessibleInterface* child(int index) const override {
-        return index == 0 ? QAccessible::queryAccessibleInterface(Combo()->view()) : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        return child && child->object() == Combo()->view() ? 0 : -1;
-    }
-
-    QAccessible::State state() const override {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.expandable = true;
-        s.hasPopup = true;
-        s.expanded = Combo()->view()->isVisible();
-        return s;
-    }
-
-    QStringList actionNames() const override {
-        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
-    }
-    void doAction(const QString& actionName) override {
-        if (actionName != showMenuAction()) return QAccessibleWidget::doAction(actionName);
-        if (Combo()->view()->isVisible()) {
-            Combo()->hidePopup();
-        } else {
-            Combo()->showPopup();
-        }
-    }
 };
 
 // A slider: its position as the value, and the value as the user reads it

@@ -17,25 +17,11 @@
 
 #include "encodedlg/encode_dlg.h"
 #include "tests/mainwnd/window_driver.h"
+#include "tests/system/private_bus.h"
 #include "ui/dialog_builder.h"
 #include "ui/dialog_style.h"
 
 namespace {
-
-// True when `variable` holds `expected`, a socket in the temporary folder,
-// and none of the machine's usual bus addresses.
-bool IsPrivateBus(const char* variable, const char* expected) {
-    const QByteArray address = qgetenv(variable);
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray machineBuses[] = {"unix:path=/run/dbus/system_bus_socket",
-                                       "unix:path=/var/run/dbus/system_bus_socket",
-                                       "unix:path=" + runtime + "/bus"};
-    for (const QByteArray& machine : machineBuses) {
-        if (address.startsWith(machine)) return false;
-    }
-    return !address.isEmpty() && address == expected &&
-           address.startsWith("unix:path=" + QDir::tempPath().toLocal8Bit() + "/");
-}
 
 int Run(const QString& mode, const QString& film) {
     if (mode.startsWith("fails")) CEncodeDlg::SetFfmpegForTests("/bin/false");
@@ -79,8 +65,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: SYSTEM_BUS SESSION_BUS MODE FILM\n");
         return 2;
     }
-    if (!IsPrivateBus("DBUS_SYSTEM_BUS_ADDRESS", argv[1]) ||
-        !IsPrivateBus("DBUS_SESSION_BUS_ADDRESS", argv[2])) {
+    if (!OnPrivateBuses(argv[1], argv[2])) {
         std::fprintf(stderr, "refused: the bus addresses are not the driver's private buses\n");
         return 2;
     }

@@ -12,28 +12,24 @@ Usage: encode_desktop_test.py PROBE
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 import dbus
 import dbus.mainloop.glib
-from dbusmock import MOCK_IFACE, DBusTestCase
+from dbusmock import MOCK_IFACE
 from gi.repository import GLib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'system'))
+from private_buses import BusMonitor, PrivateBusTestCase  # noqa: E402
 
 LOGIND = ('org.freedesktop.login1', '/org/freedesktop/login1')
 NOTIFICATIONS = ('org.freedesktop.Notifications', '/org/freedesktop/Notifications')
 LAUNCHER = 'com.canonical.Unity.LauncherEntry'
 APP_URI = 'application://de.orvanholt.tessarin.desktop'
 INHIBITOR = ('sleep', 'Tessarin', 'Ein Film wird kodiert', 'block')
-MACHINE_BUSES = ('unix:path=/run/dbus/system_bus_socket',
-                 'unix:path=/var/run/dbus/system_bus_socket',
-                 f'unix:path={os.environ.get("XDG_RUNTIME_DIR", "/run/user")}/bus')
-MACHINE_BUSES += tuple(os.environ[v] for v in ('DBUS_SYSTEM_BUS_ADDRESS',
-                                                'DBUS_SESSION_BUS_ADDRESS') if os.environ.get(v))
 DONE = 'film.tessarin.mkv ist fertig: alle 2 Dateien passen.'
 
 # name, probe mode, mocks running, the notification expected as
@@ -53,79 +49,28 @@ def fail(message):
     sys.exit(f'encode_desktop_test: {message}')
 
 
-class LauncherMonitor:
+class LauncherMonitor(BusMonitor):
     """The task bar's progress signals on the session bus, in order."""
 
     def __init__(self, address):
         self.updates = []
-        self.bus = dbus.bus.BusConnection(address)
-        self.bus.add_message_filter(self._take)
-        self.bus.call_blocking('org.freedesktop.DBus', '/org/freedesktop/DBus',
-                               'org.freedesktop.DBus.Monitoring', 'BecomeMonitor', 'asu',
-                               ([f"type='signal',interface='{LAUNCHER}'"], 0))
+        super().__init__(address, f"type='signal',interface='{LAUNCHER}'")
 
-    def _take(self, _, message):
+    def take(self, message):
         if message.get_interface() == LAUNCHER and message.get_member() == 'Update':
             uri, properties = message.get_args_list()
             self.updates.append((str(uri), float(properties['progress']),
                                  bool(properties['progress-visible'])))
 
-    def close(self):
-        self.bus.close()
 
-
-class EncodeDesktopTest(DBusTestCase):
-    folder = None
-    buses = {}  # 'system' / 'session' -> (daemon pid, address)
-
+class EncodeDesktopTest(PrivateBusTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix='tessarin-buses-')
-        conf = os.path.join(cls.folder, 'bus.conf')
-        # Like a session bus, listening only in our folder, starting nothing.
-        with open(conf, 'w', encoding='utf-8') as f:
-            f.write('<!DOCTYPE busconfig PUBLIC'
-                    ' "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"'
-                    ' "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">'
-                    f'<busconfig><listen>unix:dir={cls.folder}</listen>'
-                    '<policy context="default"><allow send_destination="*" eavesdrop="true"/>'
-                    '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>')
-        for kind in ('system', 'session'):
-            cls.buses[kind] = cls.start_dbus(conf=conf)
-            os.environ[f'DBUS_{kind.upper()}_BUS_ADDRESS'] = cls.buses[kind][1]
-        os.environ.pop('DBUS_STARTER_ADDRESS', None)
-        os.environ.pop('DBUS_STARTER_BUS_TYPE', None)
-        problem = cls.private_bus_problem()
-        if problem:
-            cls.tearDownClass()
-            fail(f'refused: {problem}')
+        super().setUpClass()
         subprocess.run(['ffmpeg', '-v', 'error', '-f', 'lavfi', '-i',
                         'testsrc2=size=160x90:rate=25', '-f', 'lavfi', '-i',
                         'sine=frequency=440', '-t', '6', '-c:v', 'mpeg4', '-c:a', 'aac',
                         os.path.join(cls.folder, 'film.mkv')], check=True, timeout=60)
-
-    @classmethod
-    def tearDownClass(cls):
-        for pid, _ in cls.buses.values():
-            cls.stop_dbus(pid)
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def private_bus_problem(cls):
-        """Why the bus addresses may not be used, or None when both lead to our daemons."""
-        for kind, (pid, address) in cls.buses.items():
-            current = os.environ.get(f'DBUS_{kind.upper()}_BUS_ADDRESS', '')
-            if (current != address or not current.startswith(f'unix:path={cls.folder}/')
-                    or any(current.startswith(machine) for machine in MACHINE_BUSES)):
-                return f'the {kind} bus address {current!r} is not a bus of this test'
-            bus = dbus.bus.BusConnection(current)
-            daemon = bus.get_object('org.freedesktop.DBus', '/org/freedesktop/DBus')
-            served_by = daemon.GetConnectionUnixProcessID('org.freedesktop.DBus',
-                                                          dbus_interface='org.freedesktop.DBus')
-            bus.close()
-            if served_by != pid:
-                return f'the {kind} bus is not served by the daemon this test started'
-        return None
 
     def run_probe(self, probe, mode, logind):
         """Runs the probe; returns its status, output, and the inhibitors seen meanwhile."""

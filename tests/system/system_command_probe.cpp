@@ -18,6 +18,7 @@
 #include <cstdlib>
 
 #include "tests/mainwnd/window_driver.h"
+#include "tests/system/private_bus.h"
 #include "ui/dialog_builder.h"
 #include "ui/dialog_style.h"
 
@@ -34,21 +35,6 @@ bool Fail(const char* what) {
 int Refuse(const char* what) {
     Fail(what);
     return 2;
-}
-
-// True when `variable` holds `expected`, a socket in the temporary folder,
-// and none of the machine's usual bus addresses.
-bool IsPrivateBus(const char* variable, const char* expected) {
-    const QByteArray address = qgetenv(variable);
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray machineBuses[] = {"unix:path=/run/dbus/system_bus_socket",
-                                       "unix:path=/var/run/dbus/system_bus_socket",
-                                       "unix:path=" + runtime + "/bus"};
-    for (const QByteArray& machine : machineBuses) {
-        if (address.startsWith(machine)) return false;
-    }
-    return !address.isEmpty() && address == expected &&
-           address.startsWith("unix:path=" + QDir::tempPath().toLocal8Bit() + "/");
 }
 
 // Opens "&Steuerung" from the menu bar and clicks item `id` in it.
@@ -96,8 +82,7 @@ bool Run(int command, int clicks, int runMs) {
 
 int main(int argc, char** argv) {
     if (argc != 6) return Refuse("usage: SYSTEM_BUS SESSION_BUS COMMAND CLICKS RUN_MS");
-    if (!IsPrivateBus("DBUS_SYSTEM_BUS_ADDRESS", argv[1]) ||
-        !IsPrivateBus("DBUS_SESSION_BUS_ADDRESS", argv[2])) {
+    if (!OnPrivateBuses(argv[1], argv[2])) {
         return Refuse("refused: the bus addresses are not the driver's private buses");
     }
     const int command = std::atoi(argv[3]);

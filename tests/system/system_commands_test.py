@@ -13,17 +13,17 @@ Usage: system_commands_test.py PROBE
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 import dbus
 import dbus.mainloop.glib
-from dbusmock import MOCK_IFACE, DBusTestCase
+from dbusmock import MOCK_IFACE
 from gi.repository import GLib
+
+from private_buses import BusMonitor, PrivateBusTestCase
 
 LOG_OFF, RESTART, POWER_OFF = 32771, 32772, 32773
 
@@ -53,12 +53,6 @@ DESKTOPS = {
              ([('logout',)], [('reboot',)], [('powerOff',)])),
 }
 WATCHED = {LOGIND[0]} | {d[0] for d in DESKTOPS.values()} | {d[1][0] for d in DESKTOPS.values()}
-# The machine's own buses: the usual places and whatever this run inherited.
-MACHINE_BUSES = ('unix:path=/run/dbus/system_bus_socket',
-                 'unix:path=/var/run/dbus/system_bus_socket',
-                 f'unix:path={os.environ.get("XDG_RUNTIME_DIR", "/run/user")}/bus')
-MACHINE_BUSES += tuple(os.environ[v] for v in ('DBUS_SYSTEM_BUS_ADDRESS',
-                                                'DBUS_SESSION_BUS_ADDRESS') if os.environ.get(v))
 
 PROBE_PID = object()  # stands for the probe's process id
 ERROR = 'raise dbus.exceptions.DBusException("no", name="org.freedesktop.DBus.Error.AccessDenied")'
@@ -129,76 +123,21 @@ def fail(message):
     sys.exit(f'system_commands_test: {message}')
 
 
-class BusMonitor:
+class CallMonitor(BusMonitor):
     """Every method call to a watched service on one bus, in order."""
 
     def __init__(self, address):
         self.calls = []
-        self.bus = dbus.bus.BusConnection(address)
-        self.bus.add_message_filter(self._take)
-        self.bus.call_blocking('org.freedesktop.DBus', '/org/freedesktop/DBus',
-                               'org.freedesktop.DBus.Monitoring', 'BecomeMonitor', 'asu',
-                               (["type='method_call'"], 0))
+        super().__init__(address, "type='method_call'")
 
-    def _take(self, _, message):
+    def take(self, message):
         if message.get_destination() in WATCHED and message.get_interface() != MOCK_IFACE:
             self.calls.append((message.get_destination(), message.get_path(),
                                message.get_interface(), message.get_member(),
                                message.get_signature(), message.get_args_list()))
 
-    def close(self):
-        self.bus.close()
 
-
-class SystemCommandsTest(DBusTestCase):
-    folder = None
-    buses = {}  # 'system' / 'session' -> (daemon pid, address)
-
-    @classmethod
-    def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix='tessarin-buses-')
-        conf = os.path.join(cls.folder, 'bus.conf')
-        # Like a session bus, listening only in our folder, starting nothing.
-        with open(conf, 'w', encoding='utf-8') as f:
-            f.write('<!DOCTYPE busconfig PUBLIC'
-                    ' "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"'
-                    ' "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">'
-                    f'<busconfig><listen>unix:dir={cls.folder}</listen>'
-                    '<policy context="default"><allow send_destination="*" eavesdrop="true"/>'
-                    '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>')
-        for kind in ('system', 'session'):
-            cls.buses[kind] = cls.start_dbus(conf=conf)
-            os.environ[f'DBUS_{kind.upper()}_BUS_ADDRESS'] = cls.buses[kind][1]
-        os.environ.pop('DBUS_STARTER_ADDRESS', None)
-        os.environ.pop('DBUS_STARTER_BUS_TYPE', None)
-        problem = cls.private_bus_problem()
-        if problem:
-            cls.tearDownClass()
-            fail(f'refused: {problem}')
-
-    @classmethod
-    def tearDownClass(cls):
-        for pid, _ in cls.buses.values():
-            cls.stop_dbus(pid)
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def private_bus_problem(cls):
-        """Why the bus addresses may not be used, or None when both lead to our daemons."""
-        for kind, (pid, address) in cls.buses.items():
-            current = os.environ.get(f'DBUS_{kind.upper()}_BUS_ADDRESS', '')
-            if (current != address or not current.startswith(f'unix:path={cls.folder}/')
-                    or any(current.startswith(machine) for machine in MACHINE_BUSES)):
-                return f'the {kind} bus address {current!r} is not a bus of this test'
-            bus = dbus.bus.BusConnection(current)
-            daemon = bus.get_object('org.freedesktop.DBus', '/org/freedesktop/DBus')
-            served_by = daemon.GetConnectionUnixProcessID('org.freedesktop.DBus',
-                                                          dbus_interface='org.freedesktop.DBus')
-            bus.close()
-            if served_by != pid:
-                return f'the {kind} bus is not served by the daemon this test started'
-        return None
-
+class SystemCommandsTest(PrivateBusTestCase):
     def spawn(self, name, path, interface, system_bus, methods):
         self.mocks.append(self.spawn_server(name, path, interface, system_bus, subprocess.DEVNULL))
         mock = self.get_dbus(system_bus).get_object(name, path)
@@ -275,7 +214,7 @@ class SystemCommandsTest(DBusTestCase):
                 self.mocks = []
                 try:
                     objects = self.start_mocks(desktop, logind, changed)
-                    monitors = {kind: BusMonitor(self.buses[kind][1]) for kind in self.buses}
+                    monitors = {kind: CallMonitor(self.buses[kind][1]) for kind in self.buses}
                     pid, status, stderr = self.run_probe(probe, command, clicks, session_id,
                                                          run_ms)
                     self.assertEqual(status, 0, stderr)
