@@ -50,13 +50,13 @@ struct JobSpec {
     std::string ffmpeg;  // the program; empty: "ffmpeg" found on PATH
 };
 
-// The job's steps in order. The audio is encoded during the first pass
-// (one read of the source, the sound's encoder beside the video's), so a
-// run reports Pass1, Pass2 (attempt 1 to 3), Cut; Audio is not reported.
-enum class Step { Audio, Pass1, Pass2, Cut };
+// The job's steps in order: Pass1, Pass2 (attempt 1 to 3), Cut. The sound
+// is encoded during the first pass (one read of the source, the sound's
+// encoder beside the video's), so it has no step of its own.
+enum class Step { Pass1, Pass2, Cut };
 
 struct Progress {
-    Step step = Step::Audio;
+    Step step = Step::Pass1;
     int attempt = 0;          // with Pass2: its run, 1 to 3
     double fraction = 0;      // of the whole job, 0 to 1, never going back
     double fps = 0;           // frames per second of the step; 0 unknown

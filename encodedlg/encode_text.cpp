@@ -35,8 +35,6 @@ QString ProbeReason(media::ProbeError error) {
 
 QString Step(const encode::Progress& progress) {
     switch (progress.step) {
-        case encode::Step::Audio:
-            return QStringLiteral("Ton wird kodiert");
         case encode::Step::Pass1:
             return QStringLiteral("1. Durchgang");
         case encode::Step::Pass2:

@@ -13,8 +13,8 @@
 
 namespace encodetext {
 
-// "Ton wird kodiert", "1. Durchgang", "2. Durchgang", "2. Durchgang,
-// Korrektur 1", "Wird in Teile geschnitten".
+// "1. Durchgang", "2. Durchgang", "2. Durchgang, Korrektur 1", "Wird in
+// Teile geschnitten".
 QString Step(const encode::Progress& progress);
 // One sentence, without the file's name.
 QString Failure(const encode::Outcome& outcome);

@@ -78,8 +78,6 @@ std::string Clock(double seconds) {
 
 std::string StepName(const encode::Progress& p) {
     switch (p.step) {
-        case encode::Step::Audio:
-            return "audio";
         case encode::Step::Pass1:
             return "pass 1";
         case encode::Step::Pass2:

@@ -344,7 +344,6 @@ TEST(EncodeDialogView, NoTextIsClipped) {
 TEST(EncodeDialogText, StepsAndStreamsInWords) {
     using encode::Step;
     const std::pair<encode::Progress, const char*> cases[] = {
-        {{Step::Audio, 0}, "Ton wird kodiert"},
         {{Step::Pass1, 0}, "1. Durchgang"},
         {{Step::Pass2, 1}, "2. Durchgang"},
         {{Step::Pass2, 2}, "2. Durchgang, Korrektur 1"},
