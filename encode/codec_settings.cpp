@@ -7,6 +7,51 @@ namespace encode {
 
 namespace {
 
+struct VideoFacts {
+    const char* encoder;  // in ffmpeg
+    const char* name;     // for messages
+    double floorBitsPerPixel;
+    double rateMargin;
+};
+
+// In the order of VideoCodec. The floors: two passes at rates from 0.01 to
+// 0.05 bits per pixel, 30 s of full-frame noise, of a test picture with
+// heavy grain (320 x 180) and of a small one (160 x 90), fastest presets:
+// x264 came out at most 2 % over its rate from 0.02 on, x265 from 0.03 (at
+// 0.02 the small picture came out 15 % over), VP9 on grain from 0.03 and on
+// the small picture only at 0.05 (11 % over, within reach of a corrected
+// second pass). Full-frame noise VP9 cannot hold below about 0.2 at speed 4
+// or 8: such a film ends as "does not fit". The margin is the share of the
+// budget held back for the encoder's error in keeping to its rate.
+constexpr VideoFacts kVideoFacts[] = {
+    {"libx264", "H.264", 0.02, 0.008},
+    {"libx265", "H.265", 0.03, 0.010},
+    {"libvpx-vp9", "VP9", 0.05, 0.010},
+};
+
+struct AudioFacts {
+    const char* encoder;
+    const char* name;
+    int64_t floorKbit;  // of 1024 bits
+};
+
+// In the order of AudioCodec. FFmpeg's own AAC encoder keeps to 8 kBit/s in
+// mono at 16 kHz; LAME makes 8 kBit/s at 24 kHz and below (MPEG-2 layer
+// III); Opus is made for 6.
+constexpr AudioFacts kAudioFacts[] = {
+    {"aac", "AAC", 8},
+    {"libopus", "Opus", 6},
+    {"libmp3lame", "MP3", 8},
+};
+
+const VideoFacts& Facts(VideoCodec codec) {
+    return kVideoFacts[static_cast<std::size_t>(codec)];
+}
+
+const AudioFacts& Facts(AudioCodec codec) {
+    return kAudioFacts[static_cast<std::size_t>(codec)];
+}
+
 bool EndsWithNoCase(const std::string& text, const char* end) {
     const std::string e(end);
     if (text.size() <= e.size()) return false;
@@ -39,62 +84,20 @@ const char* Extension(Container container) {
     return container == Container::Matroska ? ".mkv" : ".mp4";
 }
 
-// Matroska holds every codec here; ffmpeg 5.1 writes VP9, Opus and MP3 into
-// MP4 as well (vp09, Opus and mp4a.6B sample entries), without -strict.
-bool Holds(Container, VideoCodec) {
-    return true;
-}
-
-bool Holds(Container, AudioCodec) {
-    return true;
-}
-
 const char* EncoderName(VideoCodec codec) {
-    switch (codec) {
-        case VideoCodec::H264:
-            return "libx264";
-        case VideoCodec::H265:
-            return "libx265";
-        case VideoCodec::VP9:
-            return "libvpx-vp9";
-    }
-    return "";
+    return Facts(codec).encoder;
 }
 
 const char* CodecName(VideoCodec codec) {
-    switch (codec) {
-        case VideoCodec::H264:
-            return "H.264";
-        case VideoCodec::H265:
-            return "H.265";
-        case VideoCodec::VP9:
-            return "VP9";
-    }
-    return "";
+    return Facts(codec).name;
 }
 
 const char* EncoderName(AudioCodec codec) {
-    switch (codec) {
-        case AudioCodec::AAC:
-            return "aac";
-        case AudioCodec::Opus:
-            return "libopus";
-        case AudioCodec::MP3:
-            return "libmp3lame";
-    }
-    return "";
+    return Facts(codec).encoder;
 }
 
 const char* CodecName(AudioCodec codec) {
-    switch (codec) {
-        case AudioCodec::AAC:
-            return "AAC";
-        case AudioCodec::Opus:
-            return "Opus";
-        case AudioCodec::MP3:
-            return "MP3";
-    }
-    return "";
+    return Facts(codec).name;
 }
 
 bool ValidPreset(VideoCodec codec, const std::string& preset) {
@@ -105,29 +108,12 @@ bool ValidPreset(VideoCodec codec, const std::string& preset) {
     return std::find(std::begin(names), std::end(names), preset) != std::end(names);
 }
 
-// Two passes at rates from 0.01 to 0.05 bits per pixel, 30 s of full-frame
-// noise, of a test picture with heavy grain (320 x 180) and of a small one
-// (160 x 90), fastest presets: x264 came out at most 2 % over its rate from
-// 0.02 on, x265 from 0.03 (at 0.02 the small picture came out 15 % over),
-// VP9 on grain from 0.03 and on the small picture only at 0.05 (11 % over,
-// within reach of a corrected second pass). Full-frame noise VP9 cannot
-// hold below about 0.2 at speed 4 or 8: such a film ends as "does not fit".
 double FloorBitsPerPixel(VideoCodec codec) {
-    switch (codec) {
-        case VideoCodec::H264:
-            return 0.02;
-        case VideoCodec::H265:
-            return 0.03;
-        case VideoCodec::VP9:
-            return 0.05;
-    }
-    return 0.05;
+    return Facts(codec).floorBitsPerPixel;
 }
 
-// FFmpeg's own AAC encoder keeps to 8 kBit/s in mono at 16 kHz; LAME makes
-// 8 kBit/s at 24 kHz and below (MPEG-2 layer III); Opus is made for 6.
 int64_t AudioFloorKbit(AudioCodec codec) {
-    return codec == AudioCodec::Opus ? 6 : 8;
+    return Facts(codec).floorKbit;
 }
 
 AudioSetup ChooseAudio(AudioCodec codec, int64_t bitsPerSecond, int sourceChannels,
@@ -198,7 +184,7 @@ ContainerCost CostOf(Container container, VideoCodec codec) {
 }
 
 double RateMargin(VideoCodec codec) {
-    return codec == VideoCodec::H264 ? 0.008 : 0.010;
+    return Facts(codec).rateMargin;
 }
 
 }  // namespace encode

@@ -17,8 +17,6 @@ enum class Container { Matroska, Mp4 };
 bool ContainerOf(const std::string& output, Container* container);
 const char* MuxerName(Container container);  // ffmpeg's -f
 const char* Extension(Container container);  // ".mkv", ".mp4"
-bool Holds(Container container, VideoCodec codec);
-bool Holds(Container container, AudioCodec codec);
 
 const char* EncoderName(VideoCodec codec);  // "libx264", ...
 const char* CodecName(VideoCodec codec);    // "H.264", ... for messages

@@ -151,10 +151,10 @@ bool Runner::MeasureAudio(const std::string& file) {
 
 bool Runner::Measure(Candidate& c) {
     c.fileBytes = FileBytes(c.file);
-    const media::PacketList list = media::ScanPackets(c.file, m_stop);
+    media::PacketList list = media::ScanPackets(c.file, m_stop);
     if (!list.ok || c.fileBytes < 0)
         return Fail(Failure::FfmpegFailed, "the encoded film cannot be read back");
-    std::vector<media::PacketFacts> packets = list.packets;
+    std::vector<media::PacketFacts> packets = std::move(list.packets);
     // The cut sees them as ffmpeg interleaves them: by decoding time. MP4
     // stores its packets in runs of a stream, with every decoding time;
     // Matroska tells none for video, but ffmpeg stored them in that order.
@@ -262,11 +262,15 @@ Outcome Runner::Run() {
              FolderOf(m_plan.spec.output) + ": " + std::strerror(e));
         return m_outcome;
     }
-    const bool cut = m_plan.budget.parts > 1;
-    std::deque<std::pair<Step, double>> steps = {{Step::Pass1, FirstPassWeight(m_plan.spec.video)},
-                                                 {Step::Pass2, kSecondPassWeight}};
-    if (cut) steps.emplace_back(Step::Cut, kCutWeight);
-    m_meter.Plan(steps);
+    // The steps still ahead: from the first pass on, or from a second.
+    const auto planSteps = [&](bool firstPass) {
+        std::deque<std::pair<Step, double>> steps;
+        if (firstPass) steps.emplace_back(Step::Pass1, FirstPassWeight(m_plan.spec.video));
+        steps.emplace_back(Step::Pass2, kSecondPassWeight);
+        if (m_plan.budget.parts > 1) steps.emplace_back(Step::Cut, kCutWeight);
+        m_meter.Plan(steps);
+    };
+    planSteps(true);
 
     // The first pass at the rate planned with the audio's nominal bytes; the
     // second at the rate that its measured bytes leave.
@@ -296,11 +300,7 @@ Outcome Runner::Run() {
     int64_t lastVideoBytes = 0;
     std::vector<RatePoint> tried;
     for (int run = 1; run <= kMostSecondPasses; ++run) {
-        if (run > 1) {
-            std::deque<std::pair<Step, double>> rest = {{Step::Pass2, kSecondPassWeight}};
-            if (cut) rest.emplace_back(Step::Cut, kCutWeight);
-            m_meter.Plan(rest);
-        }
+        if (run > 1) planSteps(false);
         m_meter.Begin(Step::Pass2, run);
         m_outcome.pass2Runs = run;
         Candidate c;

@@ -73,22 +73,18 @@ enum class Failure {
     AudioRateTooLow,      // below what the audio codec accepts
     AudioOverBudget,      // the audio alone, with the container, is over
     BadOutput,            // no .mkv or .mp4, the source itself, a folder
-    CodecNotInContainer,  // the container cannot hold the codec
     BadPreset,            // not a preset of the codec
     BadHeight,            // not a height the picture can be scaled to
     OutputExists,         // see Outcome::existing; not with force
     NoSpace,              // too little free space in the output's folder
     FfmpegMissing,        // the ffmpeg program is not installed
     // While encoding.
-    NotWritable,  // the output's folder cannot be written
+    NotWritable,  // the output's folder cannot be written (also found before)
     DiskFull,
     FfmpegFailed,  // see Outcome::details
     NoFit,         // three second passes and none fits
     Cancelled,
 };
-
-// Whether a failure is a refusal found before anything was encoded.
-bool RefusedBeforeEncoding(Failure failure);
 
 struct OutputFile {
     std::string path;   // as the output was given, with its part suffix
@@ -107,6 +103,7 @@ struct Outcome {
     int pass2Runs = 0;
     bool withAudio = false;            // the files hold sound
     std::vector<std::string> leftOut;  // one short description per stream
+    bool refused = false;  // the failure was found before anything was encoded
     bool Ok() const { return failure == Failure::None; }
 };
 

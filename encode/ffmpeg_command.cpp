@@ -48,6 +48,14 @@ std::string Seconds(int64_t us) {
     return t;
 }
 
+// "1.000000,2.500000": times as ffmpeg reads a list of them.
+std::string SecondsList(const std::vector<int64_t>& times) {
+    std::string list;
+    for (const int64_t us : times)
+        list += (list.empty() ? "" : ",") + Seconds(us);
+    return list;
+}
+
 std::string StatsPrefix(const std::string& work) {
     return work + "/stats";
 }
@@ -70,10 +78,7 @@ void AddVideo(Args& a, const JobPlan& plan, const std::string& work, int pass, i
             std::to_string(rate)});
     if (plan.gopFrames > 0) Add(a, {"-g", std::to_string(plan.gopFrames)});
     if (!plan.keyFrames.empty()) {
-        std::string times;
-        for (const int64_t us : plan.keyFrames)
-            times += (times.empty() ? "" : ",") + Seconds(us);
-        Add(a, {"-force_key_frames", times});
+        Add(a, {"-force_key_frames", SecondsList(plan.keyFrames)});
         // x265 makes a forced key frame an IDR only when told.
         if (s.video == VideoCodec::H265) Add(a, {"-forced-idr", "1"});
     }
@@ -141,9 +146,9 @@ std::string PartFile(const JobPlan& plan, const std::string& work, int64_t part)
 
 Args CutCommand(const JobPlan& plan, const std::string& work, const std::string& input,
                 const std::vector<int64_t>& cutMicroseconds) {
-    std::string times;
+    std::vector<int64_t> times;
     for (const int64_t us : cutMicroseconds)
-        times += (times.empty() ? "" : ",") + Seconds(std::max<int64_t>(us, 0));
+        times.push_back(std::max<int64_t>(us, 0));
     // The segment muxer numbers its files through a printf pattern: a '%'
     // of the folder's own name is doubled.
     std::string pattern;
@@ -152,7 +157,7 @@ Args CutCommand(const JobPlan& plan, const std::string& work, const std::string&
     pattern += std::string("%d") + Extension(plan.container);
     Args a = Start(plan);
     Add(a, {"-i", Url(input), "-map", "0", "-c", "copy", "-f", "segment", "-segment_format",
-            MuxerName(plan.container), "-segment_times", times, "-segment_start_number", "1",
+            MuxerName(plan.container), "-segment_times", SecondsList(times), "-segment_start_number", "1",
             "-reset_timestamps", "1", Url(pattern)});
     return a;
 }

@@ -25,6 +25,7 @@ Outcome Refuse(Failure failure, std::string message) {
     Outcome o;
     o.failure = failure;
     o.message = std::move(message);
+    o.refused = true;
     return o;
 }
 
@@ -221,10 +222,6 @@ Outcome CheckFolder(const JobPlan& plan) {
 
 }  // namespace
 
-bool RefusedBeforeEncoding(Failure failure) {
-    return failure != Failure::None && failure <= Failure::FfmpegMissing;
-}
-
 std::vector<std::string> OutputNames(const std::string& output, int64_t parts) {
     if (parts <= 1) return {output};
     const std::size_t slash = output.rfind('/');
@@ -249,10 +246,6 @@ Outcome Prepare(const JobSpec& spec, JobPlan* plan) {
         return Refuse(Failure::NotChecked, "the calculation is not checked; correct its values");
     if (!ContainerOf(spec.output, &plan->container))
         return Refuse(Failure::BadOutput, spec.output + ": the name must end in .mkv or .mp4");
-    if (!Holds(plan->container, spec.video) || !Holds(plan->container, spec.audio))
-        return Refuse(Failure::CodecNotInContainer, std::string(MuxerName(plan->container)) +
-                                                        " cannot hold " + CodecName(spec.video) +
-                                                        " with " + CodecName(spec.audio));
     if (!ValidPreset(spec.video, spec.preset))
         return Refuse(Failure::BadPreset,
                       "preset '" + spec.preset + "': " + CodecName(spec.video) +

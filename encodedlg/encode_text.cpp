@@ -68,8 +68,6 @@ QString Failure(const encode::Outcome& outcome) {
             return QStringLiteral(
                 "Die Zieldatei muss auf .mkv oder .mp4 enden und darf nicht der Film selbst "
                 "sein.");
-        case F::CodecNotInContainer:
-            return QStringLiteral("Dieser Dateityp kann den gewählten Codec nicht aufnehmen.");
         case F::BadPreset:
             return QStringLiteral("Diese Voreinstellung kennt der Codec nicht.");
         case F::BadHeight:

@@ -20,13 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What libavformat may read past the headers when they do not tell
-// everything (transport streams, raw streams): at most this many bytes and
-// this much stream time, whichever comes first. Two seconds hold a key frame
-// with its picture size in broadcast and camera streams; five megabytes are
-// two seconds of a 20 Mbit/s stream.
-constexpr int64_t kProbeBytes = 5'000'000;
-constexpr int64_t kAnalyzeMicroseconds = 2 * int64_t{AV_TIME_BASE};
 constexpr int kBufferBytes = 64 * 1024;
 // A header claiming more than 68 years is damaged, not a film.
 constexpr int64_t kMaxSeconds = INT32_MAX;

@@ -16,6 +16,14 @@ extern "C" {
 
 namespace media {
 
+// What libavformat may read past the headers when they do not tell
+// everything (transport streams, raw streams): at most this many bytes and
+// this much stream time, whichever comes first. Two seconds hold a key frame
+// with its picture size in broadcast and camera streams; five megabytes are
+// two seconds of a 20 Mbit/s stream.
+inline constexpr int64_t kProbeBytes = 5'000'000;
+inline constexpr int64_t kAnalyzeMicroseconds = 2 * int64_t{AV_TIME_BASE};
+
 struct Libav {
     decltype(&::av_log_set_level) log_set_level;
     decltype(&::av_malloc) malloc;

@@ -15,10 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The same bounds as the probe's for what may be read past the headers.
-constexpr int64_t kProbeBytes = 5'000'000;
-constexpr int64_t kAnalyzeMicroseconds = 2 * int64_t{AV_TIME_BASE};
-
 // What the callbacks of one open file see through the context's opaque.
 struct OpenFile {
     std::string url;

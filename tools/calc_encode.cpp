@@ -147,12 +147,8 @@ encode::JobSpec MakeSpec(const CalcOptions& o, const Calculation& c, const FilmS
     else
         s.plan.partCapacity = m.parts > 0 ? m.sizeBytes / m.parts : 0;
     s.plan.checked = m.Validity() != kStateFaulty;
-    s.video = o.codec == "h265"  ? encode::VideoCodec::H265
-              : o.codec == "vp9" ? encode::VideoCodec::VP9
-                                 : encode::VideoCodec::H264;
-    s.audio = o.audioCodec == "opus"  ? encode::AudioCodec::Opus
-              : o.audioCodec == "mp3" ? encode::AudioCodec::MP3
-                                      : encode::AudioCodec::AAC;
+    s.video = o.codec;
+    s.audio = o.audioCodec;
     s.preset = o.preset.value_or("");
     // Beyond an int it is refused as a height all the same.
     s.height = !o.height                               ? 0
@@ -168,7 +164,7 @@ int ExitStatus(const encode::Outcome& outcome) {
     if (outcome.failure == Failure::Cancelled)
         return kExitSignalBase + (g_signal != 0 ? static_cast<int>(g_signal) : SIGINT);
     if (outcome.failure == Failure::NoFit) return kExitNoFit;
-    return encode::RefusedBeforeEncoding(outcome.failure) ? kExitUsage : kExitEncodeFailed;
+    return outcome.refused ? kExitUsage : kExitEncodeFailed;
 }
 
 void PrintFailure(const encode::Outcome& outcome, std::ostream& err) {
@@ -254,25 +250,20 @@ int RunEncode(const CalcOptions& o, const Calculation& c, const FilmSource& sour
     }
     // The calculation first, before the job's long run.
     if (!o.json) out << calculation << std::flush;
-    // Whatever is found before encoding (a folder that cannot be written
-    // too) is refused with the usage errors' status.
-    encode::Outcome outcome = encode::Check(spec);
-    const bool refused = !outcome.Ok();
-    if (!refused) {
-        encode::EncodeJob job;
-        ProgressPrinter printer(err);
-        {
-            CancelOnSignals cancel(job);
-            outcome = job.Run(spec, [&](const encode::Progress& p) { printer.Show(p); });
-        }
-        printer.Close();
+    encode::EncodeJob job;
+    ProgressPrinter printer(err);
+    encode::Outcome outcome;
+    {
+        CancelOnSignals cancel(job);
+        outcome = job.Run(spec, [&](const encode::Progress& p) { printer.Show(p); });
     }
+    printer.Close();
     if (o.json)
         out << (outcome.Ok() ? EncodeJson(calculation, outcome) : calculation);
     else if (outcome.Ok())
         out << EncodeText(outcome);
     if (!outcome.Ok()) PrintFailure(outcome, err);
-    return refused ? kExitUsage : ExitStatus(outcome);
+    return ExitStatus(outcome);
 }
 
 }  // namespace calc

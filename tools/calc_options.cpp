@@ -106,31 +106,30 @@ std::string ReadCdSize(std::string_view text, int* index) {
     return "--cd-size " + Quoted(text) + ": must be 650, 700 or 800";
 }
 
-// One of `names`, or an error naming them.
+// The index of `text` among `names`, or an error naming them all.
 std::string ReadChoice(std::string_view option, std::string_view text,
-                       std::initializer_list<const char*> names, std::string* out) {
+                       std::span<const std::string_view> names, int* index) {
     std::string list;
-    for (const char* n : names) {
-        if (text == n) {
-            *out = n;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (text == names[i]) {
+            *index = static_cast<int>(i);
             return {};
         }
-        list += (list.empty() ? "" : ", ") + std::string(n);
+        list += (list.empty() ? "" : ", ") + std::string(names[i]);
     }
     return std::string(option) + " " + Quoted(text) + ": must be one of " + list;
 }
 
-std::string ReadMedium(std::string_view text, int* index) {
-    std::string list;
-    for (std::size_t i = 0; i < std::size(kMedia); ++i) {
-        if (text == kMedia[i].name) {
-            *index = static_cast<int>(i);
-            return {};
-        }
-        list += (list.empty() ? "" : ", ") + std::string(kMedia[i].name);
-    }
-    return "--medium " + Quoted(text) + ": must be one of " + list;
+std::vector<std::string_view> MediumNames() {
+    std::vector<std::string_view> names;
+    for (const Medium& m : kMedia)
+        names.push_back(m.name);
+    return names;
 }
+
+// As the encode job orders its codecs.
+constexpr std::string_view kVideoCodecs[] = {"h264", "h265", "vp9"};
+constexpr std::string_view kAudioCodecs[] = {"aac", "opus", "mp3"};
 
 // The options that only --encode takes.
 std::string CheckEncodeOptions(const CalcOptions& o, const std::vector<std::string>& seen) {
@@ -303,15 +302,19 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
             error = ReadNumber(name, value, &number);
             o.parts = number;
         } else if (name == "--medium") {
-            error = ReadMedium(value, &o.medium);
+            error = ReadChoice(name, value, MediumNames(), &o.medium);
             o.lastGiven = Size;
         } else if (name == "--encode") {
             if (value.empty()) error = "--encode needs a file";
             o.encode = std::string(value);
         } else if (name == "--codec") {
-            error = ReadChoice(name, value, {"h264", "h265", "vp9"}, &o.codec);
+            int index = 0;
+            error = ReadChoice(name, value, kVideoCodecs, &index);
+            o.codec = static_cast<encode::VideoCodec>(index);
         } else if (name == "--audio-codec") {
-            error = ReadChoice(name, value, {"aac", "opus", "mp3"}, &o.audioCodec);
+            int index = 0;
+            error = ReadChoice(name, value, kAudioCodecs, &index);
+            o.audioCodec = static_cast<encode::AudioCodec>(index);
         } else if (name == "--preset") {
             o.preset = std::string(value);
         } else if (name == "--height") {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/recalculation.h"
+#include "encode/encode_job.h"
 
 namespace calc {
 
@@ -46,8 +47,8 @@ struct CalcOptions {
     int medium = -1;
     // --encode OUTPUT and what goes with it (calc_encode.h).
     std::optional<std::string> encode;
-    std::string codec = "h264";      // h264, h265 or vp9
-    std::string audioCodec = "aac";  // aac, opus or mp3
+    encode::VideoCodec codec = encode::VideoCodec::H264;  // --codec h264, h265 or vp9
+    encode::AudioCodec audioCodec = encode::AudioCodec::AAC;  // --audio-codec aac, opus or mp3
     std::optional<std::string> preset;
     std::optional<int64_t> height;
     bool force = false;

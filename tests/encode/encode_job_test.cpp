@@ -271,7 +271,7 @@ TEST_F(EncodeJob, ImpossiblePlansAreRefusedBeforeAnythingIsWritten) {
         c.change(s, films_);
         const encode::Outcome checked = encode::Check(s);
         EXPECT_EQ(checked.failure, c.failure) << c.what << ": " << checked.message;
-        EXPECT_TRUE(encode::RefusedBeforeEncoding(checked.failure)) << c.what;
+        EXPECT_TRUE(checked.refused) << c.what;
         EXPECT_NE(checked.message, "") << c.what;
         encode::Outcome refusal;
         EXPECT_TRUE(encode::PlannedCommands(s, &refusal).empty()) << c.what;
